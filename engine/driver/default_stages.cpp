@@ -1,0 +1,17 @@
+// The stages the engine runs with. Each line names the real stage class;
+// stand-ins remain only where a stage is not built yet.
+#include "driver/stages.h"
+#include "driver/standin_stages.h"
+
+namespace tarvox {
+
+StageFactory DefaultStages() {
+    StageFactory f;
+    f.converter = [](const Configuration&) { return MakeStandInConverter(); };
+    f.micro = [](const Configuration&, IConverter&) { return MakeStandInMicro(); };
+    f.macro = [](const Configuration&, IConverter&) { return MakeStandInMacro(); };
+    f.wave = [](const Configuration&) { return MakeStandInWave(); };
+    return f;
+}
+
+}  // namespace tarvox

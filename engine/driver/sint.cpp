@@ -1,0 +1,205 @@
+#include "driver/sint.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "driver/files.h"
+#include "driver/unit_conversion.h"
+#include "text/character_names.h"
+
+namespace tarvox {
+
+namespace {
+constexpr char kNotInitialised[] = "Sint Ni inicializiran!";
+const std::string kDumpHeader = std::string(40, '-') + "\n";
+}  // namespace
+
+Sint::Sint(Configuration& config, StageFactory factory)
+    : config_(config), factory_(std::move(factory)) {}
+
+Sint::~Sint() = default;
+
+int Sint::InitSint() {
+    if (initialised_) {
+        ReportError("Sintetizator je ze inicializiran!");
+        return -1;
+    }
+    try {
+        converter_ = factory_.converter(config_);
+        if (!converter_) throw -1;
+        converter_->SetLogDirectory(config_.LogDir());
+        micro_ = factory_.micro(config_, *converter_);
+        if (!micro_) throw -1;
+        macro_ = factory_.macro(config_, *converter_);
+        if (!macro_) throw -1;
+        output_.clear();
+        output_count_ = 0;
+    } catch (...) {
+        macro_.reset();
+        micro_.reset();
+        converter_.reset();
+        return -1;
+    }
+    micro_->SetTempo(tempo_);
+    if (config_.switches().pisi_dnevnik) converter_->CreateLogFile();
+    initialised_ = true;
+    Trace("InitSint: stopnje ustvarjene");
+    return 0;
+}
+
+bool Sint::InitPsola() {
+    if (wave_) return false;
+    try {
+        wave_ = factory_.wave(config_);
+    } catch (...) {
+        wave_.reset();
+    }
+    return wave_ != nullptr;
+}
+
+int Sint::GrafemskoFonemskaPretvorba(const char* text) {
+    if (!initialised_) {
+        Trace(kNotInitialised);
+        return -1;
+    }
+    std::string copy;
+    if (text) {
+        copy.assign(text);
+        if (copy.empty()) {
+            Trace("Vhod je prazen niz!");
+            return -1;
+        }
+    }
+    ClearError();
+    return converter_->Convert(text ? copy.c_str() : nullptr, true);
+}
+
+const char* Sint::CurrentTranscription() {
+    if (!converter_) return "";
+    return converter_->OutputBuffer().data();
+}
+
+int Sint::Prozodija(const char* phonetic_text) {
+    if (!initialised_) {
+        Trace(kNotInitialised);
+        return -1;
+    }
+    const std::span<char> buffer = converter_->OutputBuffer();
+    std::string text(phonetic_text ? phonetic_text : buffer.data());
+    micro_->Reset(0);
+    text += " .";
+    const std::size_t n = std::min(text.size(), buffer.size() - 1);
+    std::memcpy(buffer.data(), text.data(), n);
+    buffer[n] = '\0';
+
+    if (micro_->Run(buffer.data(), 0) != 0) return -1;
+    if (config_.switches().pisi_dnevnik) WriteStageDump("mikro.out", micro_->Records());
+    if (macro_->Run(micro_->Records()) != 0) return -1;
+    if (config_.switches().pisi_dnevnik) WriteStageDump("makro.out", macro_->Records());
+
+    const std::span<const StageRecord> macro = macro_->Records();
+    std::vector<StageRecord> records(macro.begin(), macro.end());
+    const PitchSettings pitch{micro_->ReferencePitch(), pitch_range_, pitch_offset_};
+    output_count_ = ConvertUnits(records, pitch, output_);
+    if (output_count_ == -1) {
+        Trace("Convert: Napaka pri pretvorbi!");
+        return -1;
+    }
+    if (config_.switches().pisi_dnevnik) WriteConvertDump();
+    return 0;
+}
+
+const std::int16_t* Sint::SintezaGovoraStream(std::int32_t& sample_count) {
+    sample_count = 0;
+    if (!initialised_ || !wave_) {
+        Trace(kNotInitialised);
+        return nullptr;
+    }
+    if (output_.empty()) return nullptr;
+    if (wave_->Run(output_) < 0) return nullptr;
+    const std::span<const std::int16_t> samples = wave_->Samples();
+    sample_count = static_cast<std::int32_t>(samples.size());
+    return samples.data();
+}
+
+void Sint::SetTempo(int rate) {
+    tempo_ = rate;
+    if (micro_) micro_->SetTempo(rate);
+}
+
+void Sint::SetPitch(int offset) { pitch_offset_ = std::clamp(offset, -50, 50); }
+
+void Sint::SetFrequencyAgitation(int scale) { pitch_range_ = std::clamp(scale, 1, 200); }
+
+int Sint::ReleaseSint() {
+    if (!initialised_) {
+        ReportError("Sint se ni inicializiran");
+        return -1;
+    }
+    macro_.reset();
+    micro_.reset();
+    converter_.reset();
+    output_.clear();
+    output_count_ = 0;
+    initialised_ = false;
+    return 0;
+}
+
+void Sint::ReleasePsola() { wave_.reset(); }
+
+std::span<const PhonemeRecord> Sint::OutputList() const {
+    return std::span<const PhonemeRecord>(output_).first(
+        std::min(output_.size(), static_cast<std::size_t>(std::max(output_count_, 0))));
+}
+
+void Sint::WriteStageDump(const char* file, std::span<const StageRecord> records) const {
+    FilePtr f = OpenFile(config_.LogDir() + file, "w");
+    if (!f) return;
+    std::fputs(kDumpHeader.c_str(), f.get());
+    for (const StageRecord& r : records)
+        std::fprintf(f.get(), "%s\t%ld\t%ld\n", std::string(SymbolOf(r.symbol)).c_str(),
+                     static_cast<long>(r.duration), static_cast<long>(r.pitch));
+}
+
+void Sint::WriteConvertDump() const {
+    FilePtr f = OpenFile(config_.LogDir() + "convert.out", "w");
+    if (!f) return;
+    std::fputs(kDumpHeader.c_str(), f.get());
+    for (const PhonemeRecord& r : OutputList())
+        std::fprintf(f.get(), "%s\t%ld\t%ld\t%ld\t%ld\n", std::string(SymbolOf(r.symbol)).c_str(),
+                     static_cast<long>(r.duration), static_cast<long>(r.pitch_start),
+                     static_cast<long>(r.pitch_mid), static_cast<long>(r.pitch_end));
+}
+
+Configuration& EngineConfiguration() {
+    static Configuration config;
+    return config;
+}
+
+Sint& Engine() {
+    static Sint sint(EngineConfiguration());
+    return sint;
+}
+
+void SetBaseDirectory(std::string_view path) { EngineConfiguration().SetBaseDirectory(path); }
+int process_sint_ini_file() { return EngineConfiguration().ProcessSintIni(); }
+int InitSint() { return Engine().InitSint(); }
+bool InitPsola() { return Engine().InitPsola(); }
+int GrafemskoFonemskaPretvorba(const char* text) { return Engine().GrafemskoFonemskaPretvorba(text); }
+const char* CurrentTranscription() { return Engine().CurrentTranscription(); }
+int Prozodija(const char* phonetic_text) { return Engine().Prozodija(phonetic_text); }
+const std::int16_t* SintezaGovoraStream(std::int32_t& sample_count) {
+    return Engine().SintezaGovoraStream(sample_count);
+}
+const char* CharacterName(unsigned char c) { return CharacterNameOf(c); }
+void SetTempo(int rate) { Engine().SetTempo(rate); }
+void SetPitch(int offset) { Engine().SetPitch(offset); }
+void SetFrequencyAgitation(int scale) { Engine().SetFrequencyAgitation(scale); }
+int ReleaseSint() { return Engine().ReleaseSint(); }
+void ReleasePsola() { Engine().ReleasePsola(); }
+void ReleaseConfiguration() { EngineConfiguration().ReleaseProfile(); }
+
+}  // namespace tarvox

@@ -1,0 +1,93 @@
+// The synthesis driver: owns the stages and runs one sentence through them
+// in a fixed order:
+//   1. GrafemskoFonemskaPretvorba - the converter leaves the next sentence's
+//      transcription in its output buffer;
+//   2. Prozodija - micro prosody, macro prosody, unit conversion;
+//   3. SintezaGovoraStream - the waveform generator renders the output list.
+//
+// `Sint` is the state; one process-wide instance stands behind the free
+// functions that the engine object calls. Tests build their own instances
+// with stand-in stages.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "driver/config.h"
+#include "driver/diag.h"
+#include "driver/records.h"
+#include "driver/stages.h"
+
+namespace tarvox {
+
+class Sint {
+public:
+    explicit Sint(Configuration& config, StageFactory factory = DefaultStages());
+    ~Sint();
+    Sint(const Sint&) = delete;
+    Sint& operator=(const Sint&) = delete;
+
+    int InitSint();
+    bool InitPsola();
+    int GrafemskoFonemskaPretvorba(const char* text);
+    const char* CurrentTranscription();
+    int Prozodija(const char* phonetic_text);
+    const std::int16_t* SintezaGovoraStream(std::int32_t& sample_count);
+    void SetTempo(int rate);
+    void SetPitch(int offset);
+    void SetFrequencyAgitation(int scale);
+    int ReleaseSint();
+    void ReleasePsola();
+
+    bool IsInitialised() const { return initialised_; }
+    bool HasPsola() const { return wave_ != nullptr; }
+    int PitchOffset() const { return pitch_offset_; }
+    int PitchRange() const { return pitch_range_; }
+    std::span<const PhonemeRecord> OutputList() const;
+    Configuration& config() { return config_; }
+    IConverter* converter() { return converter_.get(); }
+
+private:
+    void WriteStageDump(const char* file, std::span<const StageRecord> records) const;
+    void WriteConvertDump() const;
+
+    Configuration& config_;
+    StageFactory factory_;
+    bool initialised_ = false;
+    std::unique_ptr<IConverter> converter_;
+    std::unique_ptr<IMicroProsody> micro_;
+    std::unique_ptr<IMacroProsody> macro_;
+    std::unique_ptr<IWaveGenerator> wave_;
+    std::vector<PhonemeRecord> output_;  // output list with its terminator
+    std::int32_t output_count_ = 0;
+    int pitch_offset_ = 0;
+    int pitch_range_ = 90;
+    int tempo_ = 0;
+};
+
+// The process-wide configuration and driver.
+Configuration& EngineConfiguration();
+Sint& Engine();
+
+// Free functions on the process-wide driver.
+void SetBaseDirectory(std::string_view path);
+int process_sint_ini_file();
+int InitSint();
+bool InitPsola();
+int GrafemskoFonemskaPretvorba(const char* text);
+const char* CurrentTranscription();
+int Prozodija(const char* phonetic_text);
+const std::int16_t* SintezaGovoraStream(std::int32_t& sample_count);
+// The SAMPA name of a character from the character-name table, or ".".
+const char* CharacterName(unsigned char c);
+void SetTempo(int rate);
+void SetPitch(int offset);
+void SetFrequencyAgitation(int scale);
+int ReleaseSint();
+void ReleasePsola();
+void ReleaseConfiguration();
+
+}  // namespace tarvox

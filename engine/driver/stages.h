@@ -1,0 +1,74 @@
+// What the driver relies on in the four stages. The real stages (the
+// converter, micro and macro prosody, the waveform generator) implement these
+// interfaces; tests put stand-ins in their place.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "driver/records.h"
+
+namespace tarvox {
+
+class Configuration;
+
+inline constexpr std::size_t kTranscriptionSize = 850;  // bytes, with the NUL
+
+class IConverter {
+public:
+    virtual ~IConverter() = default;
+    virtual void SetLogDirectory(std::string_view path) = 0;
+    // Creates (empties) the file "avto.bes" in the log directory.
+    virtual void CreateLogFile() = 0;
+    // Converts the next sentence of `text` (null: of the text it still
+    // holds); a positive count while a sentence was produced, -1 when none.
+    virtual int Convert(const char* text, bool use_dictionary) = 0;
+    // The output buffer: the transcription of the current sentence, at least
+    // 850 bytes with the NUL. The driver writes prosody input into it.
+    virtual std::span<char> OutputBuffer() = 0;
+};
+
+class IMicroProsody {
+public:
+    virtual ~IMicroProsody() = default;
+    virtual void Reset(int mode) = 0;
+    // 0, -1 or -2 (partial).
+    virtual int Run(const char* transcription, int mode) = 0;
+    virtual std::span<const StageRecord> Records() const = 0;
+    virtual int ReferencePitch() const = 0;
+    virtual void SetTempo(int rate) = 0;
+};
+
+class IMacroProsody {
+public:
+    virtual ~IMacroProsody() = default;
+    // 0 on success.
+    virtual int Run(std::span<const StageRecord> records) = 0;
+    virtual std::span<const StageRecord> Records() const = 0;
+};
+
+class IWaveGenerator {
+public:
+    virtual ~IWaveGenerator() = default;
+    // Renders the output list (ended by a record with an empty symbol).
+    virtual int Run(std::span<const PhonemeRecord> units) = 0;
+    virtual std::span<const std::int16_t> Samples() const = 0;
+};
+
+// How the driver creates its stages. Each creator may throw (the stage
+// classes throw when they cannot read their profile); the driver catches.
+struct StageFactory {
+    std::function<std::unique_ptr<IConverter>(const Configuration&)> converter;
+    std::function<std::unique_ptr<IMicroProsody>(const Configuration&, IConverter&)> micro;
+    std::function<std::unique_ptr<IMacroProsody>(const Configuration&, IConverter&)> macro;
+    std::function<std::unique_ptr<IWaveGenerator>(const Configuration&)> wave;
+};
+
+// The real stages of the engine.
+StageFactory DefaultStages();
+
+}  // namespace tarvox

@@ -1,0 +1,2 @@
+// Placeholder translation unit until the module's first source lands.
+namespace tarvox {}

@@ -1,0 +1,174 @@
+// tarvox: speak Slovenian text into a WAV file, and show what the converter
+// makes of it.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "driver/files.h"
+#include "driver/sint.h"
+#include "text/codepage.h"
+#include "text/text_pieces.h"
+#include "wav_writer.h"
+
+namespace {
+
+struct Options {
+    std::vector<std::string> text;
+    std::string file;
+    std::string out = "tarvox.wav";
+    bool to_stdout = false;
+    std::string voice = TARVOX_DEFAULT_VOICE;
+    int rate = 0;
+    int pitch = 0;
+    int volume = 100;
+    bool verbose = false;
+};
+
+int Fail(const std::string& message) {
+    std::cerr << "tarvox: " << message << "\n";
+    return 1;
+}
+
+// Loads the configuration and the stages of the voice; an error line or "".
+std::string StartEngine(const Options& o) {
+    using namespace tarvox;
+    if (!PathExists(o.voice)) return "voice directory not found: " + o.voice;
+    SetBaseDirectory(o.voice);
+    if (process_sint_ini_file() < 0) return "cannot read the voice configuration: " + LastError();
+    if (InitSint() < 0) return "cannot initialise the engine: " + LastError();
+    if (!InitPsola()) return "cannot load the voice database: " + LastError();
+    return "";
+}
+
+std::string ReadInput(const Options& o, std::string& error) {
+    if (!o.text.empty()) {
+        std::string joined;
+        for (const std::string& t : o.text) joined += (joined.empty() ? "" : " ") + t;
+        return joined;
+    }
+    std::ostringstream buf;
+    if (!o.file.empty()) {
+        std::ifstream in(o.file, std::ios::binary);
+        if (!in) {
+            error = "cannot read " + o.file;
+            return "";
+        }
+        buf << in.rdbuf();
+    } else {
+        buf << std::cin.rdbuf();
+    }
+    return buf.str();
+}
+
+// Speaks the text sentence by sentence, writing each sentence's audio as soon
+// as it is synthesised.
+int Say(const Options& o) {
+    using namespace tarvox;
+    std::string error;
+    const std::string utf8 = ReadInput(o, error);
+    if (!error.empty()) return Fail(error);
+    if (auto e = StartEngine(o); !e.empty()) return Fail(e);
+    SetTempo(o.rate);
+    SetPitch(o.pitch * 5);
+    cli::SampleSink sink(o.to_stdout ? "-" : o.out, o.to_stdout);
+    if (!sink.ok()) return Fail(sink.error());
+    // Volume 100 is the platform's default; the engine doubles the samples
+    // there, clipping at the 16-bit limits.
+    const long scale = 2L * o.volume;
+    std::vector<std::int16_t> scaled;
+    const std::string text = Utf8ToCp1250(utf8);
+    for (std::string_view piece : SplitIntoPieces(text)) {
+        const std::string p(piece);
+        if (p.find_first_not_of(" \t\r\n") == std::string::npos) continue;
+        for (int r = GrafemskoFonemskaPretvorba(p.c_str()); r > 0;
+             r = GrafemskoFonemskaPretvorba(nullptr)) {
+            if (o.verbose) std::cerr << "[fonemi] " << CurrentTranscription() << "\n";
+            if (Prozodija(nullptr) != 0) continue;
+            std::int32_t n = 0;
+            const std::int16_t* samples = SintezaGovoraStream(n);
+            if (!samples || n <= 0) continue;
+            scaled.resize(static_cast<std::size_t>(n));
+            for (std::int32_t i = 0; i < n; ++i) {
+                long v = samples[i] * scale / 100;
+                scaled[static_cast<std::size_t>(i)] =
+                    static_cast<std::int16_t>(v > 32766 ? 32766 : v < -32766 ? -32766 : v);
+            }
+            if (!sink.Write(scaled)) return Fail(sink.error());
+        }
+    }
+    if (o.verbose)
+        std::cerr << "[tarvox] " << sink.written() << " samples ("
+                  << static_cast<double>(sink.written()) / 16000.0 << " s)\n";
+    return 0;
+}
+
+// Prints one line per input line: the converter's output for its sentences.
+int Transcribe(const Options& o) {
+    using namespace tarvox;
+    if (auto e = StartEngine(o); !e.empty()) return Fail(e);
+    auto line_out = [](const std::string& utf8) {
+        std::string joined;
+        const std::string text = Utf8ToCp1250(utf8);
+        for (std::string_view piece : SplitIntoPieces(text)) {
+            const std::string p(piece);
+            if (p.find_first_not_of(" \t\r\n") == std::string::npos) continue;
+            for (int r = GrafemskoFonemskaPretvorba(p.c_str()); r > 0;
+                 r = GrafemskoFonemskaPretvorba(nullptr)) {
+                if (!joined.empty()) joined += ' ';
+                joined += CurrentTranscription();
+            }
+        }
+        std::cout << Cp1250ToUtf8(joined) << "\n";
+    };
+    if (!o.text.empty()) {
+        std::string joined;
+        for (const std::string& t : o.text) joined += (joined.empty() ? "" : " ") + t;
+        line_out(joined);
+        return 0;
+    }
+    std::string line;
+    while (std::getline(std::cin, line)) line_out(line);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"tarvox - Slovenian text-to-speech"};
+    app.require_subcommand(1);
+    Options o;
+    auto common = [&o](CLI::App* sub) {
+        sub->add_option("text", o.text, "text to speak (default: standard input)");
+        sub->add_option("--voice", o.voice, "voice directory")->capture_default_str();
+        sub->add_flag("--verbose", o.verbose, "show the engine's trace and errors");
+    };
+    CLI::App* say = app.add_subcommand("say", "speak text into a WAV file");
+    common(say);
+    say->add_option("-f,--file", o.file, "read the text from a file");
+    say->add_option("-o,--output", o.out, "output WAV file")->capture_default_str();
+    say->add_flag("--stdout", o.to_stdout, "write raw 16-bit samples to standard output");
+    say->add_option("--rate", o.rate, "speaking rate")->check(CLI::Range(-10, 10));
+    say->add_option("--pitch", o.pitch, "pitch")->check(CLI::Range(-10, 10));
+    say->add_option("--volume", o.volume, "volume (100 = the platform's default)")
+        ->check(CLI::Range(0, 100));
+    CLI::App* phonemes = app.add_subcommand("phonemes", "print the phoneme strings");
+    common(phonemes);
+    CLI::App* normalize = app.add_subcommand("normalize", "print the normalised text");
+    common(normalize);
+    CLI11_PARSE(app, argc, argv);
+
+    if (o.verbose)
+        tarvox::SetTraceHook([](std::string_view t) { std::cerr << "[sled] " << t << "\n"; });
+    try {
+        if (say->parsed()) return Say(o);
+        return Transcribe(o);
+    } catch (const std::exception& e) {
+        return Fail(e.what());
+    }
+}
