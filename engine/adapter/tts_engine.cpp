@@ -1,0 +1,498 @@
+#include "adapter/tts_engine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <new>
+#include <string_view>
+#include <vector>
+
+#include "driver/diag.h"
+#include "driver/sint.h"
+#include "text/character_names.h"
+#include "text/codepage.h"
+#include "text/text_pieces.h"
+
+namespace tarvox {
+namespace {
+
+std::atomic<long> g_module_locks{0};
+
+constexpr std::size_t kPieceBytes = 2048;
+constexpr std::size_t kBookmarkNameMax = 31;
+constexpr std::size_t kVoiceNameMax = 79;
+
+struct SpeakingState {
+    unsigned volume = 100;
+    int rate = -1;
+    int pitch = -1;
+};
+
+struct EventRecord {
+    std::u16string name;  // "word", or the bookmark's name (at most 31 units)
+    int kind = 1;         // 1 word, 0 bookmark
+    std::int32_t source_position = 0;
+    std::int32_t buffer_position = 0;
+    std::int32_t length = 0;
+};
+
+// One request's text, events and audio: they belong to the call.
+struct Request {
+    std::u16string text;
+    std::vector<EventRecord> events;
+    std::vector<std::vector<std::int16_t>> chunks;
+    SpeakingState state;
+    long length = 0;  // characters, as the fragment walk counts them
+};
+
+bool IsWhiteSpace(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f' ||
+           c == 0x00A0 || (c >= 0x2000 && c <= 0x200B) || c == 0x3000;
+}
+
+// Each UTF-16 unit narrowed to its low byte.
+std::string Narrow(std::u16string_view s, std::size_t max) {
+    std::string out;
+    for (char16_t c : s.substr(0, std::min(s.size(), max)))
+        out.push_back(static_cast<char>(c & 0xFF));
+    return out;
+}
+
+std::u16string TokenString(ISpObjectToken* token, const char16_t* name, bool& found) {
+    found = false;
+    LPWSTR value = nullptr;
+    if (FAILED(token->GetStringValue(reinterpret_cast<LPCWSTR>(name), &value)) || !value)
+        return {};
+    found = true;
+    std::u16string out(reinterpret_cast<const char16_t*>(value));
+    CoTaskMemFree(value);
+    return out;
+}
+
+class SiteActions {
+public:
+    SiteActions(ISpTTSEngineSite* site, EngineHost& host) : site_(site), host_(host) {}
+
+    // Asks for the pending actions and handles skip, volume and rate; true
+    // when the site asks to abort.
+    bool Poll() { return Handle(site_->GetActions()); }
+
+    bool Handle(DWORD actions) {
+        if (actions & SPVES_ABORT) return true;
+        if (actions & SPVES_SKIP) {
+            SPVSKIPTYPE type{};
+            LONG items = 0;
+            if (SUCCEEDED(site_->GetSkipInfo(&type, &items)) && type == SPVST_SENTENCE)
+                site_->CompleteSkip(0);
+        }
+        if (actions & SPVES_VOLUME) {
+            USHORT volume = 100;
+            if (SUCCEEDED(site_->GetVolume(&volume))) host_.site_volume = volume;
+        }
+        if (actions & SPVES_RATE) {
+            LONG rate = 0;
+            if (SUCCEEDED(site_->GetRate(&rate))) host_.site_rate = static_cast<int>(rate);
+        }
+        return false;
+    }
+
+private:
+    ISpTTSEngineSite* site_;
+    EngineHost& host_;
+};
+
+// Walks the fragment list; with `store` it fills the text and the events.
+void WalkFragments(const SPVTEXTFRAG* fragments, SiteActions& actions, EngineHost& host,
+                   bool store, Request& r) {
+    bool between_words = true;
+    for (const SPVTEXTFRAG* f = fragments; f; f = f->pNext) {
+        if (actions.Poll()) break;
+        const std::u16string_view text =
+            f->pTextStart ? std::u16string_view(reinterpret_cast<const char16_t*>(f->pTextStart),
+                                                f->ulTextLen)
+                          : std::u16string_view();
+        switch (f->State.eAction) {
+            case SPVA_Speak:
+            case SPVA_SpellOut: {
+                r.state.volume = static_cast<unsigned>(
+                    static_cast<unsigned long long>(f->State.Volume) * host.site_volume / 100);
+                r.state.rate = std::clamp(static_cast<int>(f->State.RateAdj) + host.site_rate,
+                                          -10, 10);
+                r.state.pitch = std::clamp(static_cast<int>(f->State.PitchAdj.MiddleAdj) * 50 / 20,
+                                           -20, 20);
+                r.length += static_cast<long>(text.size()) + (text.empty() ? 0 : 1);
+                if (!store || text.empty()) break;
+                EventRecord word;
+                for (std::size_t i = 0; i < text.size(); ++i) {
+                    const char16_t c = text[i];
+                    r.text.push_back(c);
+                    const auto source = static_cast<std::int32_t>(f->ulTextSrcOffset + i);
+                    if (between_words && !IsWhiteSpace(c)) {
+                        word = EventRecord{u"word", 1, source,
+                                           static_cast<std::int32_t>(r.text.size() - 1), 0};
+                        between_words = false;
+                    } else if (!between_words && IsWhiteSpace(c)) {
+                        word.length = source - word.source_position;
+                        r.events.push_back(word);
+                        between_words = true;
+                    }
+                }
+                if (!between_words) {
+                    word.length = static_cast<std::int32_t>(f->ulTextSrcOffset + text.size()) -
+                                  word.source_position;
+                    r.events.push_back(word);
+                    between_words = true;
+                }
+                r.text.push_back(u' ');
+                break;
+            }
+            case SPVA_Bookmark:
+                if (store) {
+                    EventRecord mark;
+                    mark.kind = 0;
+                    for (char16_t c : text.substr(0, std::min(text.size(), kBookmarkNameMax)))
+                        mark.name.push_back(static_cast<char16_t>(
+                            static_cast<std::int16_t>(static_cast<std::int8_t>(c & 0xFF))));
+                    mark.source_position = static_cast<std::int32_t>(f->ulTextSrcOffset);
+                    mark.buffer_position = static_cast<std::int32_t>(r.text.size());
+                    r.events.push_back(std::move(mark));
+                }
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+long LeadingNumber(std::u16string_view s) {
+    long v = 0;
+    for (char16_t c : s) {
+        if (c < u'0' || c > u'9') break;
+        v = v * 10 + (c - u'0');
+        if (v > 0x7FFFFFFF) break;
+    }
+    return v;
+}
+
+void QueueEvents(ISpTTSEngineSite* site, const std::vector<EventRecord>& events,
+                 double text_length, double audio_bytes, std::uint64_t start) {
+    for (const EventRecord& e : events) {
+        SPEVENT ev{};
+        ev.ulStreamNum = 0;
+        ev.ullAudioStreamOffset =
+            start + static_cast<std::uint64_t>(std::floor(e.buffer_position * audio_bytes /
+                                                          text_length));
+        if (e.kind == 1) {
+            ev.eEventId = SPEI_WORD_BOUNDARY;
+            ev.elParamType = SPET_LPARAM_IS_UNDEFINED;
+            ev.wParam = static_cast<WPARAM>(e.length);
+            ev.lParam = static_cast<LPARAM>(e.source_position);
+        } else {
+            ev.eEventId = SPEI_TTS_BOOKMARK;
+            ev.elParamType = SPET_LPARAM_IS_STRING;
+            ev.wParam = static_cast<WPARAM>(LeadingNumber(e.name));
+            ev.lParam = reinterpret_cast<LPARAM>(e.name.c_str());
+        }
+        site->AddEvents(&ev, 1);
+    }
+}
+
+// Writes one chunk in pieces; false when the site asked to abort.
+bool WriteChunk(ISpTTSEngineSite* site, SiteActions& actions, EngineHost& host,
+                const std::vector<std::int16_t>& chunk) {
+    const DWORD first = site->GetActions();
+    if (first & SPVES_ABORT) return false;
+    actions.Handle(first);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(chunk.data());
+    const std::size_t total = chunk.size() * sizeof(std::int16_t);
+    bool aborted = false;
+    for (std::size_t done = 0; done < total;) {
+        const std::size_t n = std::min(kPieceBytes, total - done);
+        ULONG written = 0;
+        site->Write(bytes + done, static_cast<ULONG>(n), &written);
+        done += n;
+        if (actions.Poll()) {
+            aborted = true;
+            break;
+        }
+    }
+    host.audio_offset += total;
+    return !aborted;
+}
+
+std::string ToCodePage(std::u16string_view text) {
+#if defined(_WIN32)
+    if (text.empty()) return {};
+    const auto* w = reinterpret_cast<const wchar_t*>(text.data());
+    for (UINT cp : {1250u, static_cast<UINT>(CP_ACP)}) {
+        const int n = WideCharToMultiByte(cp, 0, w, static_cast<int>(text.size()), nullptr, 0,
+                                          nullptr, nullptr);
+        if (n <= 0) continue;
+        std::string out(static_cast<std::size_t>(n), '\0');
+        WideCharToMultiByte(cp, 0, w, static_cast<int>(text.size()), out.data(), n, nullptr,
+                            nullptr);
+        return out;
+    }
+    return {};
+#else
+    return Utf16ToCp1250(text);
+#endif
+}
+
+// Synthesises the request's text into chunks; runs under the synthesis mutex.
+void Synthesise(EngineHost& host, Request& r) {
+    Sint& sint = host.sint();
+    sint.SetTempo(r.state.rate);
+    sint.SetPitch(r.state.pitch);
+    sint.SetFrequencyAgitation(90);
+    const std::string text = ToCodePage(r.text);
+    auto take_samples = [&]() {
+        std::int32_t n = 0;
+        const std::int16_t* samples = sint.SintezaGovoraStream(n);
+        if (samples && n > 0) r.chunks.emplace_back(samples, samples + n);
+    };
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    const std::size_t last = text.find_last_not_of(" \t\r\n");
+    if (first != std::string::npos && first == last) {
+        const char* name = CharacterNameOf(static_cast<unsigned char>(text[first]));
+        if (sint.Prozodija(name) == 0) take_samples();
+        return;
+    }
+    // The converter reads at most 10240 bytes of a text: a longer request
+    // goes to it in pieces cut at sentence or white-space boundaries.
+    for (std::string_view piece : SplitIntoPieces(text)) {
+        const std::string p(piece);
+        for (int res = sint.GrafemskoFonemskaPretvorba(p.c_str()); res > 0;
+             res = sint.GrafemskoFonemskaPretvorba(nullptr)) {
+            if (sint.Prozodija(sint.CurrentTranscription()) == 0) take_samples();
+        }
+    }
+}
+
+}  // namespace
+
+long ModuleLockCount() { return g_module_locks.load(); }
+void ModuleLock() { ++g_module_locks; }
+void ModuleUnlock() { --g_module_locks; }
+
+EngineHost& ProcessEngineHost() {
+    static EngineHost host(EngineConfiguration(), Engine());
+    return host;
+}
+
+WAVEFORMATEX EngineWaveFormat() {
+    WAVEFORMATEX f{};
+    f.wFormatTag = WAVE_FORMAT_PCM;
+    f.nChannels = 1;
+    f.nSamplesPerSec = 16000;
+    f.nAvgBytesPerSec = 32000;
+    f.nBlockAlign = 2;
+    f.wBitsPerSample = 16;
+    f.cbSize = 0;
+    return f;
+}
+
+CTTSEngObj::CTTSEngObj(EngineHost& host, IUnknown* outer)
+    : host_(host), outer_(outer ? outer : &inner_) {
+    ModuleLock();
+}
+
+CTTSEngObj::~CTTSEngObj() {
+    if (token_) token_->Release();
+    ModuleUnlock();
+}
+
+HRESULT CTTSEngObj::Inner::QueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (IsEqualGUID(riid, sapi::kIID_IUnknown)) {
+        *object = static_cast<IUnknown*>(this);
+    } else if (IsEqualGUID(riid, sapi::kIID_ISpTTSEngine)) {
+        *object = static_cast<ISpTTSEngine*>(&owner);
+    } else if (IsEqualGUID(riid, sapi::kIID_ISpObjectWithToken)) {
+        *object = static_cast<ISpObjectWithToken*>(&owner);
+    } else {
+        return E_NOINTERFACE;
+    }
+    static_cast<IUnknown*>(*object)->AddRef();
+    return S_OK;
+}
+
+ULONG CTTSEngObj::Inner::AddRef() { return ++owner.refs_; }
+
+ULONG CTTSEngObj::Inner::Release() {
+    const ULONG left = --owner.refs_;
+    if (left == 0) {
+        owner.FinalRelease();
+        delete &owner;
+    }
+    return left;
+}
+
+HRESULT CTTSEngObj::QueryInterface(REFIID riid, void** object) {
+    return outer_->QueryInterface(riid, object);
+}
+ULONG CTTSEngObj::AddRef() { return outer_->AddRef(); }
+ULONG CTTSEngObj::Release() { return outer_->Release(); }
+
+HRESULT CTTSEngObj::SetObjectToken(ISpObjectToken* token) {
+    try {
+        std::lock_guard<std::mutex> lock(host_.setup_mutex());
+        HRESULT stored = S_OK;
+        if (!token) {
+            stored = E_INVALIDARG;
+        } else if (token_) {
+            stored = sapi::kErrAlreadyInitialized;
+        } else {
+            token->AddRef();
+            token_ = token;
+        }
+        bool mode_read = false;
+        DWORD mode = 0;
+        if (stored == S_OK) {
+            bool found = false;
+            const std::u16string voice = TokenString(token, u"VoiceName", found);
+            if (found) Trace("Glas: " + Narrow(voice, kVoiceNameMax));
+            const std::u16string path = TokenString(token, u"Path", found);
+            if (found && !host_.has_path_copy) {
+                host_.path_copy = Narrow(path, path.size());
+                host_.has_path_copy = true;
+                host_.config().SetBaseDirectory(host_.path_copy);
+            }
+            if (SUCCEEDED(token->GetDWORD(reinterpret_cast<LPCWSTR>(u"Mode"), &mode))) {
+                mode_read = true;
+                host_.config().switches().podpiraj_ascii7 = (mode == 1);
+            }
+        }
+        if (!host_.configuration_read) {
+            if (host_.config().ProcessSintIni() < 0) return E_FAIL;
+            host_.configuration_read = true;
+        }
+        if (stored != S_OK) return stored;
+        host_.config().switches().index_mode = true;
+        Trace("TurboNacin vklopljen (1)");
+        if (!host_.sint_started) {
+            if (host_.sint().InitSint() == -1) {
+                Trace("Sint: Inicializacija NI uspela!");
+                return E_FAIL;
+            }
+            host_.sint_started = true;
+            Trace("Sint: Inicializacija uspela.");
+        }
+        if (!host_.psola_started) {
+            if (!host_.sint().InitPsola()) {
+                Trace("Psola: Inicializacija NI uspela!");
+                return E_FAIL;
+            }
+            host_.psola_started = true;
+            Trace("Psola: Inicializacija uspela.");
+        }
+        ++host_.init_count;
+        if (mode_read) host_.config().switches().podpiraj_ascii7 = (mode == 1);
+        return S_OK;
+    } catch (...) {
+        return E_FAIL;
+    }
+}
+
+HRESULT CTTSEngObj::GetObjectToken(ISpObjectToken** token) {
+    if (!token) return E_POINTER;
+    *token = token_;
+    if (!token_) return S_FALSE;
+    token_->AddRef();
+    return S_OK;
+}
+
+HRESULT CTTSEngObj::GetOutputFormat(const GUID*, const WAVEFORMATEX*, GUID* format_id,
+                                    WAVEFORMATEX** wave_format) {
+    if (!format_id || !wave_format) return E_INVALIDARG;
+    auto* f = static_cast<WAVEFORMATEX*>(CoTaskMemAlloc(sizeof(WAVEFORMATEX)));
+    if (!f) return E_OUTOFMEMORY;
+    *f = EngineWaveFormat();
+    *format_id = sapi::kSPDFID_WaveFormatEx;
+    *wave_format = f;
+    return S_OK;
+}
+
+HRESULT CTTSEngObj::Speak(DWORD, REFGUID, const WAVEFORMATEX*, const SPVTEXTFRAG* fragments,
+                          ISpTTSEngineSite* site) {
+    if (!site || !fragments) {
+        Trace("E_INVALIDARG");
+        return E_INVALIDARG;
+    }
+    try {
+        return SpeakRequest(fragments, site);
+    } catch (const std::bad_alloc&) {
+        return S_FALSE;
+    } catch (...) {
+        return E_FAIL;
+    }
+}
+
+HRESULT CTTSEngObj::SpeakRequest(const SPVTEXTFRAG* fragments, ISpTTSEngineSite* site) {
+    SiteActions actions(site, host_);
+    Request r;
+    {
+        Request counting;
+        WalkFragments(fragments, actions, host_, false, counting);
+        r.length = 0;
+        try {
+            r.text.reserve(static_cast<std::size_t>(counting.length) + 550);
+        } catch (const std::bad_alloc&) {
+            return S_FALSE;
+        }
+    }
+    WalkFragments(fragments, actions, host_, true, r);
+    actions.Poll();
+
+    if (r.length == 0) {
+        std::lock_guard<std::mutex> lock(host_.synthesis_mutex());
+        if (r.events.empty()) return S_OK;
+        QueueEvents(site, r.events, 10.0, 2048.0, host_.audio_offset);
+        WriteChunk(site, actions, host_, std::vector<std::int16_t>(1024, 0));
+        return S_OK;
+    }
+    if (!host_.sint_started || !host_.psola_started) {
+        Trace("napaka pri inicializaciji");
+        return S_OK;
+    }
+    {
+        std::lock_guard<std::mutex> lock(host_.synthesis_mutex());
+        Synthesise(host_, r);
+    }
+    if (r.chunks.empty()) {
+        Trace("napaka: nicesar ni za predvajati");
+        return S_OK;
+    }
+    std::size_t samples = 0;
+    const long volume = static_cast<long>(r.state.volume);
+    for (auto& chunk : r.chunks) {
+        for (std::int16_t& s : chunk) {
+            const long v = static_cast<long>(s) * volume / 50;
+            s = static_cast<std::int16_t>(std::clamp(v, -32766L, 32766L));
+        }
+        samples += chunk.size();
+    }
+    QueueEvents(site, r.events, static_cast<double>(r.length), 2.0 * static_cast<double>(samples),
+                host_.audio_offset);
+    for (const auto& chunk : r.chunks)
+        if (!WriteChunk(site, actions, host_, chunk)) break;
+    return S_OK;
+}
+
+void CTTSEngObj::FinalRelease() {
+    std::lock_guard<std::mutex> lock(host_.setup_mutex());
+    if (host_.init_count > 0) {
+        --host_.init_count;
+        if (host_.init_count > 0) return;
+    }
+    if (host_.sint_started) host_.sint().ReleaseSint();
+    if (host_.psola_started) host_.sint().ReleasePsola();
+    if (host_.configuration_read) host_.config().ReleaseProfile();
+    host_.sint_started = host_.psola_started = host_.configuration_read = false;
+    host_.path_copy.clear();
+    host_.has_path_copy = false;
+    host_.init_count = 0;
+}
+
+}  // namespace tarvox
