@@ -1,0 +1,93 @@
+// srsetup: registers the engine's voices as speech modes in the Virgo
+// screen reader's PHOENIX.INI and makes the first voice the current one.
+//
+// The logic works against two small interfaces, the registry reader and the
+// private-profile operations, so that it runs on the Windows API and on the
+// file-based layers of other systems alike.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvox::srsetup {
+
+// A registry key opened for reading.
+class RegistryKey {
+public:
+    virtual ~RegistryKey() = default;
+    // The string value, or nothing when it is missing or not a string.
+    virtual std::optional<std::string> ReadString(std::string_view name) const = 0;
+    // The names of the subkeys in the order the registry lists them.
+    virtual std::vector<std::string> SubkeyNames() const = 0;
+};
+
+// Read access to HKEY_LOCAL_MACHINE.
+class RegistryReader {
+public:
+    virtual ~RegistryReader() = default;
+    // Opens the key (a path below HKEY_LOCAL_MACHINE such as
+    // "SOFTWARE\BAUM\Virgo") for reading, without creating it; null when it
+    // does not exist or cannot be opened.
+    virtual std::unique_ptr<RegistryKey> OpenKey(std::string_view path) const = 0;
+};
+
+// The private-profile operations on an INI file named by its path.
+class PrivateProfile {
+public:
+    virtual ~PrivateProfile() = default;
+    virtual std::string ReadString(std::string_view section, std::string_view key, std::string_view fallback,
+                                   const std::string& file) = 0;
+    virtual bool WriteString(std::string_view section, std::string_view key, std::string_view value,
+                             const std::string& file) = 0;
+    virtual bool WriteInteger(std::string_view section, std::string_view key, int value,
+                              const std::string& file) = 0;
+    virtual bool SectionExists(std::string_view section, const std::string& file) = 0;
+};
+
+// The screen reader's key below HKEY_LOCAL_MACHINE.
+inline constexpr char kVirgoKey[] = "SOFTWARE\\BAUM\\Virgo";
+inline constexpr char kInstallPathValue[] = "InstPath";
+inline constexpr char kIniFileName[] = "PHOENIX.INI";
+
+struct Voice {
+    const char* displayName;
+    bool makeCurrent;
+};
+inline constexpr Voice kVoices[] = {
+    {"Quenlar Orin", true},
+    {"Quenlar Orin YU-ASCII", false},
+    {"Quenlar Tevo", false},
+};
+
+// The screen reader's installation directory: the 4.7 key, the 4.6 key,
+// then the subkey with the largest version number of at least 4.6; empty
+// when there is none.
+std::string FindInstallDirectory(const RegistryReader& registry);
+
+// The version number of a subkey name: the whole name as a decimal number
+// with '.' as the separator, 0 for anything else.
+double VersionOfKeyName(std::string_view name);
+
+// The INI file in the directory: a backslash is added when the directory
+// does not end in one.
+std::string IniFileOf(std::string directory);
+
+// The mode number in a [Modes] value: -1 for an empty or non-numeric text.
+int ModeNumberOf(std::string_view value);
+
+// Registers the voices in the file; writes nothing when it has no [Modes].
+void RegisterVoices(PrivateProfile& profile, const std::string& file, std::span<const Voice> voices = kVoices);
+
+// The whole tool: find the file, register the voices.
+void RunSetup(const RegistryReader& registry, PrivateProfile& profile);
+
+// The system's registry and private-profile services (Windows API on
+// Windows, the file-based layers elsewhere).
+std::unique_ptr<RegistryReader> MakeSystemRegistry();
+std::unique_ptr<PrivateProfile> MakeSystemProfile();
+
+}  // namespace tarvox::srsetup
