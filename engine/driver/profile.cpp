@@ -290,6 +290,20 @@ int Profile::GetStringArray(std::string_view name, char separator,
     return SplitItems(name, separator, out);
 }
 
+int Profile::GetItems(std::string_view name, char separator, std::vector<std::string>& out) const {
+    char* raw = FindMutable(name);
+    out.clear();
+    if (!raw) return -1;
+    return WalkList(
+        raw, separator,
+        [&out, separator](char* p) {
+            const char* end = p;
+            while (*end != '\0' && *end != separator && !IsLineEnd(*end)) ++end;
+            out.emplace_back(static_cast<const char*>(p), end);
+        },
+        [](char*) {});
+}
+
 bool toCstring(const char* value, std::string& out) {
     out.clear();
     if (!value) return false;

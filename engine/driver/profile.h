@@ -67,6 +67,9 @@ public:
     int SplitItems(std::string_view name, char separator, std::vector<const char*>& out);
     // As SplitItems; reports a missing or empty list and returns 0 or -1.
     int GetStringArray(std::string_view name, char separator, std::vector<const char*>& out);
+    // Copies of the items, leaving the buffer as it is; the item count, or -1
+    // when the variable is missing.
+    int GetItems(std::string_view name, char separator, std::vector<std::string>& out) const;
 
 private:
     struct Variable {
