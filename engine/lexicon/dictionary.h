@@ -148,6 +148,11 @@ private:
     std::vector<Item> entries_;
 };
 
+// The index file image of a loaded dictionary: its entries in their sorted
+// order with their priorities, in the layout that LoadIndex reads. The
+// index builder of the tools writes it; loading it gives the same answers.
+std::vector<char> BuildIndexImage(const Dictionary& dictionary);
+
 // The phrase lists ("*.pdc"): lines "key<TAB>replacement<CR><LF>" from all
 // lists of the dictionary directory, sorted by key without regard to case
 // (ASCII letters).

@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -37,16 +38,23 @@ std::optional<std::vector<char>> DecipherDictionary(std::span<const char> image)
 // The deciphering reader over an open file positioned at its start.
 class DictionaryDecipher {
 public:
-    explicit DictionaryDecipher(std::FILE* f) : file_(f) {}
+    explicit DictionaryDecipher(std::FILE* f);
+    ~DictionaryDecipher();
+    DictionaryDecipher(const DictionaryDecipher&) = delete;
+    DictionaryDecipher& operator=(const DictionaryDecipher&) = delete;
     // Reads the header: the plain length, or nothing for a file that is not
     // in the enciphered form.
     std::optional<std::size_t> Announce();
-    // Delivers up to out.size() plain bytes; returns how many arrived.
+    // Delivers up to out.size() further plain bytes (never more than
+    // announced, over one or several calls); returns how many arrived.
     std::size_t Deliver(std::span<char> out);
 
 private:
+    struct KeyStreamState;
     std::FILE* file_;
     std::uint32_t length_ = 0;
+    std::size_t delivered_ = 0;
+    std::unique_ptr<KeyStreamState> stream_;
 };
 
 // The even/odd step of the index blocks, in place.

@@ -56,6 +56,8 @@ public:
     char Sonority(int index) const;
     // Sonority letters of an index list.
     std::string Sonorities(const std::vector<int>& indices) const;
+    // The class digits of Razvrstitev_fonemov, one per phoneme.
+    const std::string& PhonemeClasses() const { return phoneme_classes_; }
 
 private:
     int Lookup(unsigned char c0, unsigned char c1) const {
