@@ -1,0 +1,13 @@
+// printf-style formatting of the waveform generator's messages.
+#pragma once
+
+#include <string>
+
+namespace tarvox {
+
+#if defined(__GNUC__)
+__attribute__((format(printf, 1, 2)))
+#endif
+std::string FormatMessage(const char* format, ...);
+
+}  // namespace tarvox

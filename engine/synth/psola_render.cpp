@@ -1,0 +1,124 @@
+#include "synth/psola_render.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace tarvox {
+
+std::array<std::int32_t, kWindowTableSize> MakeWindowTable() {
+    std::array<std::int32_t, kWindowTableSize> w{};
+    for (int i = 0; i < kWindowTableSize; ++i)
+        w[static_cast<std::size_t>(i)] =
+            static_cast<std::int32_t>(16384.0 * (0.54 + 0.46 * std::cos(3.14159 * i / 100.0)));
+    return w;
+}
+
+bool IsVoiced(const AlophoneEntry& e) {
+    return e.pitch_start != 0 && e.pitch_mid != 0 && e.pitch_end != 0;
+}
+
+std::int32_t OutputPeriod(const AlophoneEntry& e, std::int64_t length, std::int64_t t,
+                          std::int32_t recorded_period) {
+    if (!IsVoiced(e)) return recorded_period;
+    const std::int64_t half = length / 2;
+    std::int64_t f;
+    if (t < half)
+        f = e.pitch_start + (static_cast<std::int64_t>(e.pitch_mid) - e.pitch_start) * t / half;
+    else
+        f = e.pitch_mid + (static_cast<std::int64_t>(e.pitch_end) - e.pitch_mid) * (t - half) /
+                              (length - half);
+    f = std::clamp<std::int64_t>(f, kMinPitch, kMaxPitch);
+    return static_cast<std::int32_t>(kSampleRate / f);
+}
+
+std::int64_t RenderPlan::BufferNeed() const { return std::max({need, furthest, length}); }
+
+RenderPlan PlanSentence(std::span<AlophoneEntry> entries,
+                        std::span<const std::int32_t> marker_positions, int scale) {
+    RenderPlan plan;
+    auto period_of = [&](std::int32_t m) {
+        return marker_positions[static_cast<std::size_t>(m) + 1] -
+               marker_positions[static_cast<std::size_t>(m)];
+    };
+    auto target_length = [](const AlophoneEntry& e, std::int64_t natural) {
+        return e.duration > 0 ? static_cast<std::int64_t>(e.duration) * kSampleRate / 1000 : natural;
+    };
+
+    // Sizing pass.
+    std::int64_t total = 0;
+    for (AlophoneEntry& e : entries) {
+        if (e.markers.empty()) continue;
+        std::int32_t offset = 0;
+        for (std::size_t i = 0; i < e.markers.size(); ++i) {
+            e.markers[i].offset = offset;
+            offset += period_of(e.markers[i].index);
+        }
+        const std::int64_t natural = e.markers.back().offset;
+        total += target_length(e, natural);
+        total += IsVoiced(e) ? kSampleRate / std::clamp(e.pitch_end, kMinPitch, kMaxPitch)
+                             : period_of(e.markers.back().index);
+    }
+    plan.need = total + 2 * kLeadingSilence;
+
+    // Window placement.
+    std::int64_t pos = kLeadingSilence;
+    for (const AlophoneEntry& e : entries) {
+        if (e.markers.empty()) continue;
+        const std::int64_t natural = e.markers.back().offset;
+        const std::int64_t length = target_length(e, natural);
+        std::size_t cur = 0;
+        std::int64_t t = 0;
+        while (t < length) {
+            const std::int64_t s = natural * t / length;
+            while (cur + 1 < e.markers.size() &&
+                   std::llabs(e.markers[cur + 1].offset - s) < std::llabs(e.markers[cur].offset - s))
+                ++cur;
+            const std::int32_t marker = e.markers[cur].index;
+            const std::int32_t period = OutputPeriod(e, length, t, period_of(marker));
+            const std::int32_t half = period * scale / 100;
+            plan.windows.push_back({pos + t, marker_positions[static_cast<std::size_t>(marker)], half});
+            plan.furthest = std::max(plan.furthest, pos + t + half + 1);
+            t += period;
+        }
+        pos += t;
+    }
+    plan.length = pos;
+    return plan;
+}
+
+std::span<const std::int16_t> WindowShapes::Row(std::int32_t half) {
+    const auto h = static_cast<std::size_t>(half);
+    if (rows_.size() <= h) rows_.resize(h + 1);
+    std::vector<std::int16_t>& row = rows_[h];
+    if (row.empty()) {
+        row.resize(2 * h + 1);
+        for (std::int32_t k = -half; k <= half; ++k) {
+            const std::int32_t index = half > 0 ? std::abs(k) * 100 / half : 0;
+            row[static_cast<std::size_t>(k + half)] =
+                static_cast<std::int16_t>(table_[static_cast<std::size_t>(index)]);
+        }
+    }
+    return row;
+}
+
+void OverlapAdd(std::span<std::int16_t> out, std::span<const std::int16_t> src,
+                std::span<const std::int16_t> weights) {
+    const std::size_t n = std::min({out.size(), src.size(), weights.size()});
+    std::int16_t* __restrict o = out.data();
+    const std::int16_t* __restrict s = src.data();
+    const std::int16_t* __restrict w = weights.data();
+    for (std::size_t j = 0; j < n; ++j) {
+        const std::int32_t v = static_cast<std::int32_t>(s[j]) * w[j] / kWindowOne;
+        const std::int32_t sum = std::clamp(o[j] + v, -kClipLevel, kClipLevel);
+        o[j] = static_cast<std::int16_t>(sum);
+    }
+}
+
+std::size_t NextCapacity(std::size_t capacity, std::size_t need) {
+    if (capacity == 0 || capacity < need) return need;
+    if (capacity / 10 > need) return capacity / 2;
+    return capacity;
+}
+
+}  // namespace tarvox
