@@ -16,7 +16,11 @@ constexpr const char* kModeKeys[][2] = {
 constexpr const char* kSpeechKeys[] = {"TextFocus",   "TextNav",     "TextSwitch", "TextMenu",
                                        "TextCurChar", "TextKeyChar", "TextHelp",   "TextScript"};
 
-std::string ModeSection(int n) { return "v" + std::to_string(n); }
+std::string ModeSection(int n) {
+    std::string section = std::to_string(n);
+    section.insert(section.begin(), 'v');
+    return section;
+}
 
 void WriteModeDefinition(PrivateProfile& profile, const std::string& file, int n, const std::string& name) {
     const std::string section = ModeSection(n);

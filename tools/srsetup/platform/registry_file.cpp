@@ -169,10 +169,14 @@ std::optional<std::uint32_t> ParseDword(std::string_view digits) {
 void SerializeNode(const Node& node, const std::string& path, std::string& out) {
     out += "[" + path + "]\n";
     for (const RegistryValue& v : node.values) {
-        out += v.name.empty() ? std::string("@") : "\"" + Escape(v.name) + "\"";
+        if (v.name.empty()) {
+            out += '@';
+        } else {
+            out.append(1, '"').append(Escape(v.name)).append(1, '"');
+        }
         out += '=';
         switch (v.type) {
-            case RegistryValue::Type::String: out += "\"" + Escape(v.text) + "\""; break;
+            case RegistryValue::Type::String: out.append(1, '"').append(Escape(v.text)).append(1, '"'); break;
             case RegistryValue::Type::Dword: {
                 char hex[9];
                 std::snprintf(hex, sizeof hex, "%08x", v.dword);
