@@ -2,6 +2,7 @@
 // stand-ins remain only where a stage is not built yet.
 #include "driver/stages.h"
 #include "driver/standin_stages.h"
+#include "synth/psola.h"
 
 namespace tarvox {
 
@@ -10,7 +11,9 @@ StageFactory DefaultStages() {
     f.converter = [](const Configuration&) { return MakeStandInConverter(); };
     f.micro = [](const Configuration&, IConverter&) { return MakeStandInMicro(); };
     f.macro = [](const Configuration&, IConverter&) { return MakeStandInMacro(); };
-    f.wave = [](const Configuration&) { return MakeStandInWave(); };
+    f.wave = [](const Configuration& cfg) -> std::unique_ptr<IWaveGenerator> {
+        return std::make_unique<TPsola>(cfg);
+    };
     return f;
 }
 

@@ -22,6 +22,7 @@ struct SineAlophone {
 
 // One recording: `lead_in` samples before the first mark, the alophones one
 // after another, then a closing mark, one more period and `tail` samples.
+// The pause (the space symbol) is recorded as silence.
 class SineVoice {
 public:
     explicit SineVoice(int lead_in = 800, int amplitude = 8000, int tail = 800)
@@ -40,6 +41,7 @@ public:
         std::vector<std::int32_t> marks;
         std::vector<std::int32_t> first;
         std::vector<int> periods;  // period of every mark
+        std::vector<int> levels;   // amplitude from every mark on
         std::string symbols;
         int pos = lead_in_;
         for (const SineAlophone& a : alophones_) {
@@ -48,15 +50,19 @@ public:
             for (int i = 0; i < a.periods; ++i) {
                 marks.push_back(pos);
                 periods.push_back(a.period);
+                levels.push_back(a.symbol == ' ' ? 0 : amplitude_);
                 pos += a.period;
             }
         }
         const int last = alophones_.empty() ? 160 : alophones_.back().period;
         first.push_back(static_cast<std::int32_t>(marks.size()));  // closes the last alophone
+        const int last_level = levels.empty() ? amplitude_ : levels.back();
         marks.push_back(pos);
         periods.push_back(last);
+        levels.push_back(last_level);
         marks.push_back(pos + last);
         periods.push_back(last);
+        levels.push_back(last_level);
         const int total = pos + last + tail_;
 
         std::vector<std::int16_t> samples(static_cast<std::size_t>(total));
@@ -72,8 +78,9 @@ public:
                 origin = marks.back() + period * ((n - marks.back()) / period);
             else
                 origin = marks[m - 1];
+            const int level = levels[m == 0 ? 0 : m - 1];
             samples[static_cast<std::size_t>(n)] = static_cast<std::int16_t>(
-                std::lround(amplitude_ * std::sin(2 * M_PI * (n - origin) / period)));
+                std::lround(level * std::sin(2 * M_PI * (n - origin) / period)));
         }
         VoiceDatabaseContent content;
         content.AppendRecording(samples, symbols, marks, first);
