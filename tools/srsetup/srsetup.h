@@ -48,7 +48,9 @@ public:
     virtual bool SectionExists(std::string_view section, const std::string& file) = 0;
 };
 
-// The screen reader's key below HKEY_LOCAL_MACHINE.
+// The screen reader's key below HKEY_LOCAL_MACHINE. It is given without a
+// leading backslash: RegOpenKeyEx refuses "\SOFTWARE\..." below
+// HKEY_LOCAL_MACHINE with ERROR_BAD_PATHNAME, so such a name never opens.
 inline constexpr char kVirgoKey[] = "SOFTWARE\\BAUM\\Virgo";
 inline constexpr char kInstallPathValue[] = "InstPath";
 inline constexpr char kIniFileName[] = "PHOENIX.INI";
