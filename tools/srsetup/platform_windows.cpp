@@ -1,6 +1,10 @@
 // The Windows registry and private-profile functions behind the tool's
 // interfaces. Texts are UTF-8 inside the tool and UTF-16 at the API.
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
 #include <windows.h>
+
+#include <algorithm>
 
 #include "srsetup.h"
 
