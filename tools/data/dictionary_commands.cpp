@@ -1,0 +1,119 @@
+// Subcommands for the pronunciation dictionaries:
+//   encipher-dictionary  plain ".dct" -> enciphered ".dst"
+//   build-index          dictionary sources + priorities -> QuenlarOrin.ndx
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <iostream>
+
+#include "data_tool.h"
+#include "driver/config.h"
+#include "driver/diag.h"
+#include "driver/files.h"
+#include "driver/profile.h"
+#include "lexicon/dictionary.h"
+#include "lexicon/dictionary_cipher.h"
+
+namespace tarvox::data {
+namespace {
+
+std::string WriteFile(const std::string& path, std::span<const char> bytes) {
+    // The output's directory is created when it is missing.
+    std::error_code ec;
+    const std::filesystem::path parent = std::filesystem::path(NativePath(path)).parent_path();
+    if (!parent.empty()) std::filesystem::create_directories(parent, ec);
+    std::ofstream out(NativePath(path), std::ios::binary | std::ios::trunc);
+    if (!out) return "cannot create " + path;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) return "cannot write " + path;
+    return {};
+}
+
+}  // namespace
+
+std::string EncipherDictionaryFile(const std::string& input, const std::string& output) {
+    const std::optional<std::vector<char>> plain = ReadWholeFile(input);
+    if (!plain) return "cannot read " + input;
+    return WriteFile(output, EncipherDictionary(*plain));
+}
+
+std::string BuildDictionaryIndex(const BuildIndexOptions& options, std::size_t& entries) {
+    entries = 0;
+    if (options.output.empty()) return "no output file given";
+    std::vector<std::string> files;
+    for (const std::string& source : options.sources) {
+        if (std::filesystem::is_directory(NativePath(source))) {
+            std::string dir = source;
+            if (dir.back() != '/' && dir.back() != '\\') dir += '/';
+            for (const std::string& name : ListFiles(source, "")) files.push_back(dir + name);
+        } else if (PathExists(source)) {
+            files.push_back(source);
+        } else {
+            return "no such dictionary source: " + source;
+        }
+    }
+
+    DictionaryPriorities priorities(options.priorities);
+    std::unique_ptr<Profile> profile;
+    if (options.priorities.empty() && !options.profile.empty()) {
+        profile = std::make_unique<Profile>(options.profile, HasExtension(options.profile, ".ins"));
+        if (!profile->IsLoaded()) return "cannot read the profile " + options.profile;
+        priorities = DictionaryPriorities::FromProfile(*profile);
+    }
+
+    Dictionary dictionary;
+    ClearError();
+    // The sources are the voice's own files: plain ones are always taken.
+    if (dictionary.LoadFileList(files, true, priorities) != 0)
+        return "cannot load the dictionaries: " + LastError();
+    entries = dictionary.Size();
+    return WriteFile(options.output, BuildIndexImage(dictionary));
+}
+
+void AddDictionaryCommands(CLI::App& app, CommandStatus& status) {
+    struct EncipherArgs {
+        std::string input, output;
+    };
+    auto enc = std::make_shared<EncipherArgs>();
+    CLI::App* e = app.add_subcommand("encipher-dictionary",
+                                     "Encipher a plain dictionary (.dct) into the .dst form");
+    e->add_option("input", enc->input, "plain dictionary file")->required();
+    e->add_option("-o,--output", enc->output, "enciphered file (default: input with .dst)");
+    e->callback([enc, &status] {
+        const std::string out = enc->output.empty() ? ReplaceExtension(enc->input, ".dst") : enc->output;
+        const std::string error = EncipherDictionaryFile(enc->input, out);
+        if (!error.empty()) {
+            std::cerr << "tarvox-data: " << error << "\n";
+            status.code = 1;
+            return;
+        }
+        std::cout << "wrote " << out << "\n";
+    });
+
+    auto idx = std::make_shared<BuildIndexOptions>();
+    CLI::App* b = app.add_subcommand(
+        "build-index", "Build the dictionary index (QuenlarOrin.ndx) from dictionary sources");
+    b->add_option("sources", idx->sources, "dictionary files (.dct, .dst) and directories")
+        ->required();
+    b->add_option("-p,--priority", idx->priorities,
+                  "dictionary file name, highest priority first (repeatable)")
+        ->allow_extra_args(false);
+    b->add_option("--profile", idx->profile,
+                  "converter profile whose prioriteta_slovarjev gives the priorities");
+    b->add_option("-o,--output", idx->output, "index file to write")->required();
+    b->callback([idx, &status] {
+        std::size_t entries = 0;
+        const std::string error = BuildDictionaryIndex(*idx, entries);
+        if (!error.empty()) {
+            std::cerr << "tarvox-data: " << error << "\n";
+            status.code = 1;
+            return;
+        }
+        std::cout << "wrote " << idx->output << " (" << entries << " entries)\n";
+    });
+}
+
+}  // namespace tarvox::data

@@ -1,0 +1,54 @@
+// Subcommands for the stage profiles:
+//   encipher-profile  plain ".ini" -> enciphered ".ins"
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <iostream>
+
+#include "data_tool.h"
+#include "driver/files.h"
+#include "driver/profile_cipher.h"
+
+namespace tarvox::data {
+
+std::string EncipherProfileFile(const std::string& input, const std::string& output) {
+    const std::optional<std::vector<char>> plain = ReadWholeFile(input);
+    if (!plain) return "cannot read " + input;
+    const std::vector<char> image = EncipherProfile(*plain);
+    // The output's directory is created when it is missing.
+    std::error_code ec;
+    const std::filesystem::path parent = std::filesystem::path(NativePath(output)).parent_path();
+    if (!parent.empty()) std::filesystem::create_directories(parent, ec);
+    std::ofstream out(NativePath(output), std::ios::binary | std::ios::trunc);
+    if (!out) return "cannot create " + output;
+    out.write(image.data(), static_cast<std::streamsize>(image.size()));
+    out.close();
+    if (!out) return "cannot write " + output;
+    return {};
+}
+
+void AddProfileCommands(CLI::App& app, CommandStatus& status) {
+    struct Args {
+        std::string input, output;
+    };
+    auto args = std::make_shared<Args>();
+    CLI::App* p = app.add_subcommand("encipher-profile",
+                                     "Encipher a plain profile (.ini) into the .ins form");
+    p->add_option("input", args->input, "plain profile")->required();
+    p->add_option("-o,--output", args->output, "enciphered profile (default: input with .ins)");
+    p->callback([args, &status] {
+        const std::string out =
+            args->output.empty() ? ReplaceExtension(args->input, ".ins") : args->output;
+        const std::string error = EncipherProfileFile(args->input, out);
+        if (!error.empty()) {
+            std::cerr << "tarvox-data: " << error << "\n";
+            status.code = 1;
+            return;
+        }
+        std::cout << "wrote " << out << "\n";
+    });
+}
+
+}  // namespace tarvox::data
