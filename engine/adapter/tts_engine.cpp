@@ -4,6 +4,7 @@
 #include <cmath>
 #include <exception>
 #include <new>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -354,42 +355,13 @@ HRESULT CTTSEngObj::SetObjectToken(ISpObjectToken* token) {
             const std::u16string voice = TokenString(token, u"VoiceName", found);
             if (found) Trace("Glas: " + Narrow(voice, kVoiceNameMax));
             const std::u16string path = TokenString(token, u"Path", found);
-            if (found && !host_.has_path_copy) {
-                host_.path_copy = Narrow(path, path.size());
-                host_.has_path_copy = true;
-                host_.config().SetBaseDirectory(host_.path_copy);
-            }
+            if (found) host_.SetPath(Narrow(path, path.size()));
             if (SUCCEEDED(token->GetDWORD(reinterpret_cast<LPCWSTR>(u"Mode"), &mode))) {
                 mode_read = true;
                 host_.config().switches().podpiraj_ascii7 = (mode == 1);
             }
         }
-        if (!host_.configuration_read) {
-            if (host_.config().ProcessSintIni() < 0) return E_FAIL;
-            host_.configuration_read = true;
-        }
-        if (stored != S_OK) return stored;
-        host_.config().switches().index_mode = true;
-        Trace("TurboNacin vklopljen (1)");
-        if (!host_.sint_started) {
-            if (host_.sint().InitSint() == -1) {
-                Trace("Sint: Inicializacija NI uspela!");
-                return E_FAIL;
-            }
-            host_.sint_started = true;
-            Trace("Sint: Inicializacija uspela.");
-        }
-        if (!host_.psola_started) {
-            if (!host_.sint().InitPsola()) {
-                Trace("Psola: Inicializacija NI uspela!");
-                return E_FAIL;
-            }
-            host_.psola_started = true;
-            Trace("Psola: Inicializacija uspela.");
-        }
-        ++host_.init_count;
-        if (mode_read) host_.config().switches().podpiraj_ascii7 = (mode == 1);
-        return S_OK;
+        return host_.Start(stored, mode_read ? std::optional<std::uint32_t>(mode) : std::nullopt);
     } catch (...) {
         return E_FAIL;
     }
@@ -482,17 +454,58 @@ HRESULT CTTSEngObj::SpeakRequest(const SPVTEXTFRAG* fragments, ISpTTSEngineSite*
 
 void CTTSEngObj::FinalRelease() {
     std::lock_guard<std::mutex> lock(host_.setup_mutex());
-    if (host_.init_count > 0) {
-        --host_.init_count;
-        if (host_.init_count > 0) return;
+    host_.Stop();
+}
+
+void EngineHost::SetPath(const std::string& path) {
+    if (has_path_copy) return;
+    path_copy = path;
+    has_path_copy = true;
+    config_.SetBaseDirectory(path_copy);
+}
+
+HRESULT EngineHost::Start(HRESULT token_status, std::optional<std::uint32_t> mode) {
+    if (!configuration_read) {
+        if (config_.ProcessSintIni() < 0) return E_FAIL;
+        configuration_read = true;
     }
-    if (host_.sint_started) host_.sint().ReleaseSint();
-    if (host_.psola_started) host_.sint().ReleasePsola();
-    if (host_.configuration_read) host_.config().ReleaseProfile();
-    host_.sint_started = host_.psola_started = host_.configuration_read = false;
-    host_.path_copy.clear();
-    host_.has_path_copy = false;
-    host_.init_count = 0;
+    if (token_status != S_OK) return token_status;
+    config_.switches().index_mode = true;
+    Trace("TurboNacin vklopljen (1)");
+    if (!sint_started) {
+        if (sint_.InitSint() == -1) {
+            Trace("Sint: Inicializacija NI uspela!");
+            return E_FAIL;
+        }
+        sint_started = true;
+        Trace("Sint: Inicializacija uspela.");
+    }
+    if (!psola_started) {
+        if (!sint_.InitPsola()) {
+            Trace("Psola: Inicializacija NI uspela!");
+            return E_FAIL;
+        }
+        psola_started = true;
+        Trace("Psola: Inicializacija uspela.");
+    }
+    ++init_count;
+    // The voice's mode overrides what the converter's profile set.
+    if (mode) config_.switches().podpiraj_ascii7 = (*mode == 1);
+    return S_OK;
+}
+
+void EngineHost::Stop() {
+    if (init_count > 0) {
+        --init_count;
+        if (init_count > 0) return;
+    }
+    if (sint_started) sint_.ReleaseSint();
+    if (psola_started) sint_.ReleasePsola();
+    if (configuration_read) config_.ReleaseProfile();
+    sint_started = psola_started = configuration_read = false;
+    path_copy.clear();
+    has_path_copy = false;
+    init_count = 0;
 }
 
 }  // namespace tarvox

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "adapter/sapi_platform.h"
@@ -29,6 +30,19 @@ public:
     Sint& sint() { return sint_; }
 
     std::mutex& setup_mutex() { return setup_; }
+
+    // Setup shared by the engine objects and the C interface; called under
+    // the setup mutex. The first path of the process becomes the base
+    // directory.
+    void SetPath(const std::string& path);
+    // Reads the configuration once, then (when the token was stored, status
+    // S_OK) turns the index mode on, starts the stages and the waveform
+    // generator and counts one more user. A mode value sets the ASCII-7
+    // switch. S_OK, E_FAIL or `token_status`.
+    HRESULT Start(HRESULT token_status, std::optional<std::uint32_t> mode);
+    // One user fewer; the last one releases stages, generator and
+    // configuration, so that the next start reads sint.ini again.
+    void Stop();
     std::mutex& synthesis_mutex() { return synthesis_; }
 
     int init_count = 0;

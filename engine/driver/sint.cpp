@@ -50,6 +50,12 @@ int Sint::InitSint() {
     return 0;
 }
 
+bool Sint::SetStageFactory(StageFactory factory) {
+    if (initialised_ || wave_) return false;
+    factory_ = std::move(factory);
+    return true;
+}
+
 bool Sint::InitPsola() {
     if (wave_) return false;
     try {

@@ -42,6 +42,10 @@ public:
     int ReleaseSint();
     void ReleasePsola();
 
+    // Replaces the stage creators; only while no stage exists (tests use it
+    // to run the process-wide driver on stand-in stages).
+    bool SetStageFactory(StageFactory factory);
+
     bool IsInitialised() const { return initialised_; }
     bool HasPsola() const { return wave_ != nullptr; }
     int PitchOffset() const { return pitch_offset_; }
