@@ -1,14 +1,18 @@
 // The stages the engine runs with. Each line names the real stage class;
 // stand-ins remain only where a stage is not built yet.
+#include "driver/config.h"
 #include "driver/stages.h"
 #include "driver/standin_stages.h"
+#include "gfp/gfp.h"
 #include "synth/psola.h"
 
 namespace tarvox {
 
 StageFactory DefaultStages() {
     StageFactory f;
-    f.converter = [](const Configuration&) { return MakeStandInConverter(); };
+    f.converter = [](Configuration& cfg) -> std::unique_ptr<IConverter> {
+        return std::make_unique<TGfp>(cfg.IniGfp(), cfg);
+    };
     f.micro = [](const Configuration&, IConverter&) { return MakeStandInMicro(); };
     f.macro = [](const Configuration&, IConverter&) { return MakeStandInMacro(); };
     f.wave = [](const Configuration& cfg) -> std::unique_ptr<IWaveGenerator> {

@@ -62,7 +62,9 @@ public:
 // How the driver creates its stages. Each creator may throw (the stage
 // classes throw when they cannot read their profile); the driver catches.
 struct StageFactory {
-    std::function<std::unique_ptr<IConverter>(const Configuration&)> converter;
+    // The converter sets the engine-wide switches of its profile
+    // (kovrat_filter, podpirajASCII7), hence the writable configuration.
+    std::function<std::unique_ptr<IConverter>(Configuration&)> converter;
     std::function<std::unique_ptr<IMicroProsody>(const Configuration&, IConverter&)> micro;
     std::function<std::unique_ptr<IMacroProsody>(const Configuration&, IConverter&)> macro;
     std::function<std::unique_ptr<IWaveGenerator>(const Configuration&)> wave;

@@ -1,2 +1,0 @@
-// Placeholder translation unit until the module's first source lands.
-namespace tarvox {}

@@ -1,0 +1,99 @@
+// The text normalisation steps that the converter runs, behind one seam.
+//
+// The converter calls every normalisation step and every text-table step
+// through this class and nothing else, in its fixed order:
+//
+//   initialisation (init_gfp_profile), at their places in the step list:
+//     PrepareNumbers        pripravi_stevilke   number words
+//     PrepareAbbreviations  pripravi_okrajsave  abbreviation table
+//     PrepareTimes          pripravi_ure        time-expression words
+//   whole text, for every new text (at most 10240 bytes in and out):
+//     FilterCharacters, ExpandTimes, ExpandAbbreviations, SubstitutePhrases,
+//     then NextSentence(text) starts the sentence division
+//   per sentence (". " + the sentence; output bounded at 776 bytes):
+//     ExpandUnits, ExpandNumbers, Capitalise
+//
+// Every step reads `in` and replaces `out`; `in` and `out` never alias (the
+// converter swaps its work and second buffers between steps). The tables the
+// steps consult are bound once by the converter (Bind) and stay valid until
+// the next Bind or Release; the steps never keep pointers into the text.
+//
+// The steps here are the minimal versions the converter runs with until the
+// full text normalisation units are connected: the rewriting steps pass the
+// text through (cut to the buffer size), the table steps read nothing, and
+// the sentence division is a simple one (see NextSentence).
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarvox {
+
+class CharClasses;
+class Dictionary;
+class PhraseList;
+class Profile;
+struct Switches;
+
+inline constexpr std::size_t kWholeTextSize = 10240;   // whole-text buffers, bytes
+inline constexpr std::size_t kSentenceOutputLimit = 776;  // per-sentence output, bytes
+
+// What the steps read besides the text. All owned by the converter.
+struct NormalisationTables {
+    const CharClasses* classes = nullptr;   // class table, case, forced separator
+    const Switches* switches = nullptr;     // kovrat_filter, podpiraj_ascii7,
+                                            // sumniki_z_narekovaji, sms_delovanje
+    const Dictionary* dictionary = nullptr;  // capital runs that are entries
+    const PhraseList* phrases = nullptr;     // the "*.pdc" phrase lists
+};
+
+class Normalisation {
+public:
+    // Table steps: 0, or -1 after reporting the step's own message. For
+    // PrepareNumbers the converter adds
+    // "Napaka: v ini datoteki (ini_gfp): pripravi_stevilke".
+    int PrepareNumbers(Profile& profile);
+    int PrepareAbbreviations(Profile& profile);
+    int PrepareTimes(Profile& profile);
+    // Frees the tables and the pending text.
+    void Release();
+
+    void Bind(const NormalisationTables& tables) { tables_ = tables; }
+
+    // Whole-text steps.
+    void FilterCharacters(std::string_view in, std::string& out) const;
+    void ExpandTimes(std::string_view in, std::string& out) const;
+    void ExpandAbbreviations(std::string_view in, std::string& out) const;
+    void SubstitutePhrases(std::string_view in, std::string& out) const;
+
+    // Sentence division. With a text: replaces the pending text by it and
+    // writes its first sentence; without: the next sentence of the pending
+    // text. Returns the bytes written to `sentence` (at most 10240); 0 when
+    // nothing is left, and the pending text is then released.
+    //
+    // The simple division: white space and punctuation before a sentence
+    // are skipped; a sentence ends after ".", "!" or "?" followed by white
+    // space or the end of the text; white space runs become one blank;
+    // punctuation becomes a token of its own; a sentence that does not end
+    // with sentence-final punctuation gets " .".
+    int NextSentence(std::optional<std::string_view> text, std::string& sentence);
+
+    // Per-sentence steps. ExpandNumbers returns 0, or -1 with `out` holding
+    // the sentence unchanged.
+    void ExpandUnits(std::string_view in, std::string& out) const;
+    int ExpandNumbers(std::string_view in, std::string& out) const;
+    void Capitalise(std::string_view in, std::string& out) const;
+
+private:
+    bool IsFinal(unsigned char c) const;
+    bool IsPunctuation(unsigned char c) const;
+
+    NormalisationTables tables_;
+    // The sentence division's pending text and read position.
+    std::string pending_;
+    std::size_t read_ = 0;
+};
+
+}  // namespace tarvox
