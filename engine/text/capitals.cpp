@@ -19,7 +19,7 @@ void CapitalsAndAcronyms(std::string& sentence, const CharClasses& classes,
     std::string out;
     out.reserve(s.size() * 2 + 16);
     std::size_t i = 0;
-    while (i < s.size() && out.size() <= kSentenceOutputLimit) {
+    while (i < s.size() && out.size() <= kSentenceStepLimit) {
         const char c = s[i];
         const char left = out.empty() ? ' ' : out.back();
         if (!upper(c) || (left != ' ' && !lower(left))) {
@@ -112,7 +112,7 @@ void CapitalsAndAcronyms(std::string& sentence, const CharClasses& classes,
         i = end;
         if (at(i) == ' ') ++i;
     }
-    if (out.size() > kSentenceOutputLimit) out.resize(kSentenceOutputLimit);
+    if (out.size() > kSentenceStepLimit) out.resize(kSentenceStepLimit);
     std::size_t last = out.size();
     while (last > 0 && out[last - 1] == ' ') --last;
     if (last == 0 || !final_mark(out[last - 1])) out += out.empty() || out.back() != ' ' ? " ." : ".";

@@ -204,8 +204,8 @@ int ExpandNumbers(std::string& sentence, const NumberTables& tables, const CharC
                 if (i < s.size() && s[i] == ' ') ++i;  // the blank after the run
             }
         }
-        if (out.size() > kSentenceOutputLimit) {
-            const std::size_t blank = out.rfind(' ', kSentenceOutputLimit);
+        if (out.size() > kSentenceStepLimit) {
+            const std::size_t blank = out.rfind(' ', kSentenceStepLimit);
             out.resize(blank == std::string::npos ? 0 : blank);
             Trace(kTooLongMessage);
             break;

@@ -59,7 +59,7 @@ std::string_view ChooseEnding(std::string_view word, const std::vector<std::stri
                               const std::vector<std::string>& results);
 
 // Maximum output of the per-sentence steps.
-inline constexpr std::size_t kSentenceOutputLimit = 776;
+inline constexpr std::size_t kSentenceStepLimit = 776;
 
 // Rewrites the sentence in place. 0, or -1 (after "Napaka 00n") with the
 // sentence unchanged.

@@ -7,7 +7,7 @@
 namespace tarvox {
 namespace {
 
-constexpr Unit kTokenUnits[] = {
+constexpr MeasureUnit kTokenUnits[] = {
     {"EUR", 0, {"evro", "evra", "evri", "evrov"}},
     {"eur", 0, {"evro", "evra", "evri", "evrov"}},
     {"SIT", 0, {"tolar", "tolarja", "tolarji", "tolarjev"}},
@@ -44,7 +44,7 @@ constexpr Unit kTokenUnits[] = {
 
 constexpr char kTolarSign[] = {static_cast<char>(0xEC), '\0'};
 
-constexpr Unit kCharacterUnits[] = {
+constexpr MeasureUnit kCharacterUnits[] = {
     {"C", 1, {"stopinja celzija", "stopinji celzija", "stopinje celzija", "stopinj celzija"}},
     {"W", 0, {"vat", "vata", "vati", "vatov"}},
     {"$", 0, {"dolar", "dolarja", "dolarji", "dolarjev"}},
@@ -79,15 +79,15 @@ bool LeadingInteger(std::string_view token, std::string& digits) {
     return true;
 }
 
-const Unit* FindUnit(std::string_view s, std::size_t at, std::size_t length) {
+const MeasureUnit* FindUnit(std::string_view s, std::size_t at, std::size_t length) {
     const std::string_view token = s.substr(at, length);
-    for (const Unit& unit : kTokenUnits) {
+    for (const MeasureUnit& unit : kTokenUnits) {
         if (unit.symbol == token) return &unit;
     }
     const bool blank_before = at == 0 || s[at - 1] == ' ';
     const bool blank_after = at + 1 < s.size() && s[at + 1] == ' ';
     if (length == 1 && blank_before && blank_after) {
-        for (const Unit& unit : kCharacterUnits) {
+        for (const MeasureUnit& unit : kCharacterUnits) {
             if (unit.symbol == token) return &unit;
         }
     }
@@ -96,8 +96,8 @@ const Unit* FindUnit(std::string_view s, std::size_t at, std::size_t length) {
 
 }  // namespace
 
-std::span<const Unit> TokenUnits() { return kTokenUnits; }
-std::span<const Unit> CharacterUnits() { return kCharacterUnits; }
+std::span<const MeasureUnit> TokenUnits() { return kTokenUnits; }
+std::span<const MeasureUnit> CharacterUnits() { return kCharacterUnits; }
 
 std::string_view AgreeingNumeral(int last_two_digits, int gender) {
     if (last_two_digits < 1 || last_two_digits > 4 || gender < 0 || gender > 2) return {};
@@ -128,7 +128,7 @@ void ExpandUnits(std::string& sentence, const CharClasses& classes) {
             current_token = static_cast<std::ptrdiff_t>(i);
             std::size_t length = 1;
             while (i + length < s.size() && alnum(s[i + length])) ++length;
-            const Unit* unit = FindUnit(s, i, length);
+            const MeasureUnit* unit = FindUnit(s, i, length);
             if (unit && previous_token >= 0) {
                 std::size_t token_end = static_cast<std::size_t>(previous_token);
                 while (token_end < s.size() && s[token_end] != ' ') ++token_end;

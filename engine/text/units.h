@@ -12,16 +12,16 @@ namespace tarvox {
 
 class CharClasses;
 
-struct Unit {
+struct MeasureUnit {
     std::string_view symbol;
     int gender;  // 0 masculine, 1 feminine, 2 neuter
     std::string_view forms[4];  // for 1, for 2, for 3 and 4, for the rest
 };
 
 // Units recognised as whole tokens of letters and digits, in trial order.
-std::span<const Unit> TokenUnits();
+std::span<const MeasureUnit> TokenUnits();
 // Units recognised only as one character with a blank on both sides.
-std::span<const Unit> CharacterUnits();
+std::span<const MeasureUnit> CharacterUnits();
 
 // The numeral for 1 to 4 in a gender, with its blank ("dva ").
 std::string_view AgreeingNumeral(int last_two_digits, int gender);

@@ -42,6 +42,16 @@ TEST(Abbreviations, OverlappingOccurrenceIsSkipped) {
     EXPECT_EQ(s, "X .c in Y ");
 }
 
+TEST(Abbreviations, SameStartTakesTheEarlierPair) {
+    testing::TextFixture f;
+    AbbreviationTable table;
+    table.Add("st.", "sveti");
+    table.Add("st", "stran");
+    std::string s = "st. 5 in st 6";
+    EXPECT_TRUE(ExpandAbbreviations(s, table, f.classes));
+    EXPECT_EQ(s, "sveti 5 in stran 6");
+}
+
 TEST(Abbreviations, TooLongResultLeavesTheText) {
     testing::TextFixture f;
     std::string s = std::string(10230, 'x') + " npr. a";

@@ -43,11 +43,21 @@ TEST_F(Capitals, DictionaryCapitalFormsAndSmsMode) {
     EXPECT_EQ(Run(". Vse o EU in ZDA .", true), ". vse o EU in zda .");
 }
 
+TEST(CapitalsWithoutSeparator, SpellsWithBlanksOnly) {
+    std::string profile = testing::FixtureProfile();
+    profile.erase(profile.find("Vsiljeni_presledek"), std::string("Vsiljeni_presledek = #\n").size());
+    testing::TextFixture f(profile);
+    ASSERT_EQ(f.classes.ForcedSeparator(), '\0');
+    std::string s = ". o EU je .";
+    CapitalsAndAcronyms(s, f.classes, {}, false);
+    EXPECT_EQ(s, ". o  E U je .");
+}
+
 TEST_F(Capitals, OutputIsBounded) {
     std::string s = ". ";
     for (int i = 0; i < 400; ++i) s += "ab ";
     const std::string out = Run(s);
-    EXPECT_LE(out.size(), kSentenceOutputLimit + 2);
+    EXPECT_LE(out.size(), kSentenceStepLimit + 2);
     EXPECT_EQ(out.substr(out.size() - 2), " .");
 }
 

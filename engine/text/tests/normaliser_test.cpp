@@ -31,7 +31,7 @@ TEST(Normaliser, SentenceIsCutBeforeThePerSentenceSteps) {
     const std::string sentence = std::string(900, 'a');
     const std::string out = NormaliseSentence(sentence, f.Steps());
     // ". " and 850 bytes reach the steps; the capitals step keeps 776 of them.
-    EXPECT_LE(out.size(), kSentenceOutputLimit + 2);
+    EXPECT_LE(out.size(), kSentenceStepLimit + 2);
 }
 
 TEST(Normaliser, OnlyTheFirst10240BytesAreUsed) {

@@ -117,7 +117,7 @@ TEST_F(Numbers, LongOutputIsCutAtTheLastWord) {
     for (int i = 0; i < 40; ++i) sentence += "999999 ";
     const std::string out = Expand(sentence);
     SetTraceHook(nullptr);
-    EXPECT_LE(out.size(), kSentenceOutputLimit + 2);
+    EXPECT_LE(out.size(), kSentenceStepLimit + 2);
     EXPECT_EQ(out.substr(out.size() - 2), " .");
     const std::string body = out.substr(0, out.size() - 2);
     EXPECT_TRUE(body.ends_with("devetsto") || body.ends_with("devetindevetdeset") ||
