@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 #include <new>
+#include <optional>
 
 #include "driver/diag.h"
 #include "lexicon/inventory.h"
@@ -106,26 +106,38 @@ bool TMakro::ReadTables() {
     if (!p.IsLoaded()) return Fail("Napaka pri inicializaciji (makro.ini)\n");
 
     switch (ReadQuoted(p, "Nabor_locil", t.punctuation)) {
-        case Quoted::Missing: return Fail("Napaka: Ime Nabor_locil ne obstaja\n");
-        case Quoted::Bad: return Fail("Napaka pri pretvorbi (toCstring) p->nabor_locil \n");
-        case Quoted::Ok: break;
+        case Quoted::Missing:
+            return Fail("Napaka: Ime Nabor_locil ne obstaja\n");
+        case Quoted::Bad:
+            return Fail("Napaka pri pretvorbi (toCstring) p->nabor_locil \n");
+        case Quoted::Ok:
+            break;
     }
     if (p.GetNumberArray("Podaljsanje_locil", ' ', 0, &t.lengthening, nullptr, nullptr) < 0)
         return false;
     switch (ReadQuoted(p, "Pretvorba_locil", t.converted)) {
-        case Quoted::Missing: return Fail("Napaka: Ime Pretvorba_locil ne obstaja\n");
-        case Quoted::Bad: return Fail("Napaka pri pretvorbi (toCstring)\n");
-        case Quoted::Ok: break;
+        case Quoted::Missing:
+            return Fail("Napaka: Ime Pretvorba_locil ne obstaja\n");
+        case Quoted::Bad:
+            return Fail("Napaka pri pretvorbi (toCstring)\n");
+        case Quoted::Ok:
+            break;
     }
     switch (ReadQuoted(p, "Nabor_izhodnih_fonemov", t.output_symbols)) {
-        case Quoted::Missing: return Fail("Napaka: Ime Nabor_izhodnih_fonemov ne obstaja\n");
-        case Quoted::Bad: return Fail("Napaka pri pretvorbi (toCstring)\n");
-        case Quoted::Ok: break;
+        case Quoted::Missing:
+            return Fail("Napaka: Ime Nabor_izhodnih_fonemov ne obstaja\n");
+        case Quoted::Bad:
+            return Fail("Napaka pri pretvorbi (toCstring)\n");
+        case Quoted::Ok:
+            break;
     }
     switch (ReadQuoted(p, "Nabor_naglasenosti", t.accents)) {
-        case Quoted::Missing: return Fail("Napaka: Ime Nabor_naglasenosti ne obstaja\n");
-        case Quoted::Bad: return Fail("Napaka pri pretvorbi (toCstring)\n");
-        case Quoted::Ok: break;
+        case Quoted::Missing:
+            return Fail("Napaka: Ime Nabor_naglasenosti ne obstaja\n");
+        case Quoted::Bad:
+            return Fail("Napaka pri pretvorbi (toCstring)\n");
+        case Quoted::Ok:
+            break;
     }
     std::vector<std::int32_t> indices;
     if (p.GetLongArray("Locila", ' ', indices) < 0) return Fail("Napaka: Ime Locila ne obstaja\n");
@@ -172,8 +184,8 @@ bool TMakro::ReadTables() {
 
     tables_ = std::move(t);
     name_of_.assign(65536, -1);
-    const std::size_t n = std::min({inventory_->PhonemeCount(), tables_.output_symbols.size(),
-                                    tables_.accents.size()});
+    const std::size_t n = std::min(
+        {inventory_->PhonemeCount(), tables_.output_symbols.size(), tables_.accents.size()});
     for (std::size_t i = 0; i < n; ++i) {
         const std::size_t key = static_cast<unsigned char>(tables_.output_symbols[i]) +
                                 256u * static_cast<unsigned char>(tables_.accents[i]);
@@ -263,11 +275,20 @@ int TMakro::Makro(std::span<const StageRecord> in) {
         }
         switch (w[p + len].symbol) {
             case '.':
-            case ';': type_ = SentenceType::Statement; break;
-            case ',': type_ = SentenceType::NonFinal; break;
-            case '!': type_ = SentenceType::Exclamation; break;
-            case '?': type_ = SentenceType::Question; break;
-            default: break;  // the previous phrase's type stays
+            case ';':
+                type_ = SentenceType::Statement;
+                break;
+            case ',':
+                type_ = SentenceType::NonFinal;
+                break;
+            case '!':
+                type_ = SentenceType::Exclamation;
+                break;
+            case '?':
+                type_ = SentenceType::Question;
+                break;
+            default:
+                break;  // the previous phrase's type stays
         }
         const std::span<Entry> phrase = std::span<Entry>(w).subspan(p, len);
         PauseExceptions(phrase, text);
@@ -282,7 +303,8 @@ int TMakro::Makro(std::span<const StageRecord> in) {
             if (c.duration != 100)
                 for (Entry& e : phrase)
                     if (e.symbol != static_cast<unsigned char>(t.boundary))
-                        e.duration = Saturate16(static_cast<long long>(e.duration) * c.duration / 100);
+                        e.duration =
+                            Saturate16(static_cast<long long>(e.duration) * c.duration / 100);
         }
         for (const Entry& e : phrase) Write(e, in);
         p += len;
@@ -361,8 +383,10 @@ void TMakro::PhonemeCountContour(std::span<Entry> phrase, std::size_t k, const C
 }
 
 void TMakro::TimeLineContour(std::span<Entry> phrase, std::size_t k, const Contour& c) const {
-    const float limit_before = tables_.limit_slope ? static_cast<float>(c.slope_before) / 1000.0f : 0.0f;
-    const float limit_after = tables_.limit_slope ? static_cast<float>(c.slope_after) / 1000.0f : 0.0f;
+    const float limit_before =
+        tables_.limit_slope ? static_cast<float>(c.slope_before) / 1000.0f : 0.0f;
+    const float limit_after =
+        tables_.limit_slope ? static_cast<float>(c.slope_after) / 1000.0f : 0.0f;
     Line(phrase.first(k), c.start, c.centre, limit_before);
     Entry& centre = phrase[k];
     centre.pitch = Saturate16(static_cast<long long>(centre.pitch) * c.centre / 100);

@@ -47,39 +47,39 @@ enum class SentenceType { Statement, Question, NonFinal, Exclamation };
 
 // The seven numbers of one intonation contour.
 struct Contour {
-    int start = 100;         // pitch % at the first phoneme
-    int centre = 100;        // pitch % at the centre
-    int end = 100;           // pitch % at the last phoneme
+    int start = 100;            // pitch % at the first phoneme
+    int centre = 100;           // pitch % at the centre
+    int end = 100;              // pitch % at the last phoneme
     int centre_duration = 100;  // duration % of the centre phoneme
-    int duration = 100;      // duration % of every phoneme of the phrase
-    int slope_before = 0;    // thousandths of a % per ms
+    int duration = 100;         // duration % of every phoneme of the phrase
+    int slope_before = 0;       // thousandths of a % per ms
     int slope_after = 0;
 };
 
 // Everything read from the macro-prosody profile.
 struct MakroTables {
-    std::string punctuation;       // Nabor_locil
+    std::string punctuation;          // Nabor_locil
     std::vector<double> lengthening;  // Podaljsanje_locil, parallel to special
-    std::string converted;         // Pretvorba_locil
-    std::string output_symbols;    // Nabor_izhodnih_fonemov
-    std::string accents;           // Nabor_naglasenosti
-    std::string phrase_marks;      // Locila as characters
-    std::string special;           // Posebna_locila as characters
-    char boundary = ' ';           // Pretvorba_locil[Presledek]
+    std::string converted;            // Pretvorba_locil
+    std::string output_symbols;       // Nabor_izhodnih_fonemov
+    std::string accents;              // Nabor_naglasenosti
+    std::string phrase_marks;         // Locila as characters
+    std::string special;              // Posebna_locila as characters
+    char boundary = ' ';              // Pretvorba_locil[Presledek]
     struct CentreWord {
         std::string symbols;  // output symbols
         int centre = -1;      // index of the first long vowel, -1 if none
     };
-    std::vector<CentreWord> centre_words;    // izjeme_tez
-    std::vector<std::string> pause_words;    // Izjeme_pre, in output symbols
-    std::vector<std::int32_t> pause_lengths; // Izjeme_pre_cas
-    std::array<Contour, 4> contours{};       // by SentenceType
-    bool limit_slope = false;                // omeji_naklon
-    bool time_line = false;                  // freq_po_premici
+    std::vector<CentreWord> centre_words;     // izjeme_tez
+    std::vector<std::string> pause_words;     // Izjeme_pre, in output symbols
+    std::vector<std::int32_t> pause_lengths;  // Izjeme_pre_cas
+    std::array<Contour, 4> contours{};        // by SentenceType
+    bool limit_slope = false;                 // omeji_naklon
+    bool time_line = false;                   // freq_po_premici
 };
 
 class TMakro final : public IMacroProsody {
-public:
+  public:
     static constexpr std::size_t kMaxSetSize = 512;
     static constexpr std::size_t kMaxIndices = 64;
     static constexpr std::size_t kMaxExceptionWords = 99;
@@ -101,14 +101,14 @@ public:
     SentenceType Type() const { return type_; }
     const MakroTables& tables() const { return tables_; }
 
-private:
+  private:
     struct Entry {
         unsigned char symbol = 0;  // output symbol or converted punctuation
         char accent = 0;           // accent set character, 'l' for punctuation
         bool foreign = false;      // kept under its input name
         std::int16_t duration = 0;
         std::int16_t pitch = 0;
-        std::size_t source = 0;    // index of the input record
+        std::size_t source = 0;  // index of the input record
     };
 
     bool ReadTables();

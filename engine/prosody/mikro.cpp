@@ -27,22 +27,30 @@ bool Missing(std::string_view key) {
 }
 
 // Entry i of a list, 0 beyond its end.
-int At(const std::vector<std::int32_t>& v, std::size_t i) { return i < v.size() ? v[i] : 0; }
+int At(const std::vector<std::int32_t>& v, std::size_t i) {
+    return i < v.size() ? v[i] : 0;
+}
 int At(const std::vector<std::int32_t>& v, int i) {
     return i >= 0 ? At(v, static_cast<std::size_t>(i)) : 0;
 }
 
-long long Trunc(double v) { return static_cast<long long>(v); }
+long long Trunc(double v) {
+    return static_cast<long long>(v);
+}
 
 // Durations and pitches are worked on in int; far beyond what the 16-bit
 // output fields hold, they stop growing.
 constexpr long long kWorkLimit = 1 << 24;
-int Work(long long v) { return static_cast<int>(std::clamp(v, -kWorkLimit, kWorkLimit)); }
+int Work(long long v) {
+    return static_cast<int>(std::clamp(v, -kWorkLimit, kWorkLimit));
+}
 int Work(double v) {
     return std::isfinite(v) ? Work(Trunc(std::clamp<double>(v, -kWorkLimit, kWorkLimit))) : 0;
 }
 
-bool Contains(const std::string& set, char c) { return set.find(c) != std::string::npos; }
+bool Contains(const std::string& set, char c) {
+    return set.find(c) != std::string::npos;
+}
 
 }  // namespace
 
@@ -164,8 +172,7 @@ int MikroWord::FirstStressed() const {
 
 // --- the object ---------------------------------------------------------------
 
-TMikro::TMikro(std::string_view profile_path, const Phonology& phonology)
-    : phonology_(phonology) {
+TMikro::TMikro(std::string_view profile_path, const Phonology& phonology) : phonology_(phonology) {
     const std::optional<bool> enciphered = prosody::ProfileEnciphered(profile_path);
     if (!enciphered) {
         ReportError(prosody::CouldNotFindMessage("TMikro", profile_path));
@@ -211,11 +218,13 @@ void TMikro::SetTempo(int rate) {
 
 int TMikro::Run(const char* transcription, int) {
     records_.clear();
-    const std::string_view in = transcription ? std::string_view(transcription) : std::string_view();
+    const std::string_view in =
+        transcription ? std::string_view(transcription) : std::string_view();
     try {
         records_.reserve(in.size() + 5);
     } catch (const std::bad_alloc&) {
-        ReportError("\nMikro: : can not allocate sufficient memory space! \nIzhodni buffer prevelik!\n\n");
+        ReportError(
+            "\nMikro: : can not allocate sufficient memory space! \nIzhodni buffer prevelik!\n\n");
         ReportError("Napaka pri inicializaciji mikroprozodike!");
         return -1;
     }
@@ -361,13 +370,14 @@ void TMikro::Analyse(MikroWord& w) const {
     }
     if (!sonority_ok) ReportError("DolociZvocnost() called from micro(cBeseda = " + w.text + ")");
     DeljenjeNaZloge(w.sonority, w.syllables);
-    if (w.syllables.empty()) w.syllables.push_back({0, 0, static_cast<int>(w.phonemes.size()) - 1, 0});
+    if (w.syllables.empty())
+        w.syllables.push_back({0, 0, static_cast<int>(w.phonemes.size()) - 1, 0});
 
     int stressed = 0;
     for (Syllable& s : w.syllables) {
         s.stress = 0;
-        const std::size_t nucleus = static_cast<std::size_t>(std::clamp<int>(
-            s.nucleus, 0, static_cast<int>(w.phonemes.size()) - 1));
+        const std::size_t nucleus = static_cast<std::size_t>(
+            std::clamp<int>(s.nucleus, 0, static_cast<int>(w.phonemes.size()) - 1));
         const std::string& name = p_.names[static_cast<std::size_t>(w.phonemes[nucleus])];
         if (name.size() >= 2) {
             const std::size_t at = p_.stress_marks.find(name[1]);
@@ -387,8 +397,20 @@ void TMikro::SetPositions(std::vector<MikroWord>& words) const {
         const MikroWord* next = i + 1 < words.size() ? &words[i + 1] : nullptr;
         if (next && next->kind == 'l') {
             switch (static_cast<unsigned char>(next->mark)) {
-                case ',': case '-': case ';': case '|': case 0x80: w.position = 'k'; break;
-                case '!': case '$': case '.': case '/': case '?': w.position = 'K'; break;
+                case ',':
+                case '-':
+                case ';':
+                case '|':
+                case 0x80:
+                    w.position = 'k';
+                    break;
+                case '!':
+                case '$':
+                case '.':
+                case '/':
+                case '?':
+                    w.position = 'K';
+                    break;
                 default:
                     ReportError("Napaka pri polozaju besede!\nLocil se ne da enostavno dodajat!");
                     w.position = 's';
@@ -493,7 +515,8 @@ void TMikro::Normalise(MikroWord& w) const {
             double weighted = 0;
             for (std::size_t i = 0; i < n; ++i) {
                 const auto p = static_cast<std::size_t>(w.phonemes[i]);
-                e[i] = correction >= 0 ? At(p_.lengthening, p) / 100.0 : -At(p_.shortening, p) / 100.0;
+                e[i] =
+                    correction >= 0 ? At(p_.lengthening, p) / 100.0 : -At(p_.shortening, p) / 100.0;
                 weighted += e[i] * w.duration[i];
             }
             const double elasticity = weighted / static_cast<double>(total);
@@ -508,28 +531,55 @@ void TMikro::Normalise(MikroWord& w) const {
             for (std::size_t i = 0; i < n; ++i) {
                 const auto p = static_cast<std::size_t>(w.phonemes[i]);
                 const int centre = At(p_.ladder_centre, p);
-                ladders[i] = DurationLadder(centre, centre * At(p_.shortening, p) / 100.0 / 25.0,
-                                            centre * At(p_.lengthening, p) / 100.0 / 25.0,
-                                            w.duration[i]);
+                ladders[i] =
+                    DurationLadder(centre, centre * At(p_.shortening, p) / 100.0 / 25.0,
+                                   centre * At(p_.lengthening, p) / 100.0 / 25.0, w.duration[i]);
                 for (std::size_t j = 0; j < 400; ++j) sums[j] += ladders[i][j];
             }
             const auto rung = static_cast<std::size_t>(ChooseRung(sums, wanted));
             for (std::size_t i = 0; i < n; ++i) w.duration[i] = ladders[i][rung];
             break;
         }
-        default: break;  // no such method: durations stay
+        default:
+            break;  // no such method: durations stay
     }
 }
 
+namespace {
+
+// trunc(n + t) for a whole n, in integers: n + floor(t) while n + t >= 0,
+// n + ceil(t) below. It breaks the chain of real-number roundings that
+// rebuilding a ladder rung by rung would be.
+class RoundedStep {
+  public:
+    explicit RoundedStep(double t)
+        : down_(static_cast<int>(std::floor(t))),
+          up_(static_cast<int>(std::ceil(t))),
+          threshold_(static_cast<int>(std::ceil(-t))) {}
+    int operator()(int n) const { return n + (n >= threshold_ ? down_ : up_); }
+
+  private:
+    int down_, up_, threshold_;
+};
+
+}  // namespace
+
 std::array<int, 400> DurationLadder(int centre, double short_step, double long_step, int d) {
-    auto round = [](double v) { return static_cast<int>(Trunc(v + 0.5)); };
+    // Steps beyond a million ms per rung say nothing more; the bound keeps
+    // every rung inside int.
+    constexpr double kMaxStep = 1e6;
+    short_step = std::isfinite(short_step) ? std::clamp(short_step, -kMaxStep, kMaxStep) : 0.0;
+    long_step = std::isfinite(long_step) ? std::clamp(long_step, -kMaxStep, kMaxStep) : 0.0;
+    auto round = [](double v) { return static_cast<int>(v + 0.5); };
     // Rungs 0..399 around the centre, and rung 400 one long step further.
     std::array<int, 401> old{};
-    for (int k = 0; k <= 400; ++k)
-        old[static_cast<std::size_t>(k)] = k < 200 ? round(centre - (200 - k) * short_step)
-                                                   : round(centre + (k - 200) * long_step);
+    for (int k = 0; k < 200; ++k)
+        old[static_cast<std::size_t>(k)] = round(centre - (200 - k) * short_step);
+    for (int k = 200; k <= 400; ++k)
+        old[static_cast<std::size_t>(k)] = round(centre + (k - 200) * long_step);
     auto lies_at = [&](int i) {
-        return old[static_cast<std::size_t>(i - 1)] <= d && d < old[static_cast<std::size_t>(i + 1)];
+        return old[static_cast<std::size_t>(i - 1)] <= d &&
+               d < old[static_cast<std::size_t>(i + 1)];
     };
     std::array<int, 400> rung{};
     if (d < centre) {
@@ -539,10 +589,10 @@ std::array<int, 400> DurationLadder(int centre, double short_step, double long_s
                 at = i;
                 break;
             }
-        for (int k = 0; k <= 200; ++k)
-            rung[static_cast<std::size_t>(199 + k)] = old[static_cast<std::size_t>(at + k)];
-        for (int j = 198; j >= 0; --j)
-            rung[static_cast<std::size_t>(j)] = round(rung[static_cast<std::size_t>(j + 1)] - short_step);
+        std::copy_n(old.begin() + at, 201, rung.begin() + 199);
+        // each rung one short step below its upper neighbour, rounded
+        const RoundedStep below(0.5 - short_step);
+        for (std::size_t j = 199; j-- > 0;) rung[j] = below(rung[j + 1]);
     } else {
         int at = 400;
         for (int i = 200; i <= 398; ++i)
@@ -550,10 +600,10 @@ std::array<int, 400> DurationLadder(int centre, double short_step, double long_s
                 at = i;
                 break;
             }
-        for (int k = 0; k <= 199; ++k)
-            rung[static_cast<std::size_t>(199 - k)] = old[static_cast<std::size_t>(at - k)];
-        for (int j = 200; j < 400; ++j)
-            rung[static_cast<std::size_t>(j)] = round(rung[static_cast<std::size_t>(j - 1)] + long_step);
+        std::copy_n(old.begin() + (at - 199), 200, rung.begin());
+        // each rung one long step above its lower neighbour, rounded
+        const RoundedStep above(long_step + 0.5);
+        for (std::size_t j = 200; j < 400; ++j) rung[j] = above(rung[j - 1]);
     }
     return rung;
 }

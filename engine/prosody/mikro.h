@@ -65,13 +65,13 @@ struct MikroProfile {
     char forced_space = ' ';              // Nabor_locil[Vsiljeni_presledek]
     char word_boundary = '_';             // Nabor_locil[Meja_med_besedami]
     std::size_t word_boundary_index = 0;
-    std::string final_marks;              // Koncna_locila as characters
-    std::string marks;                    // Locila as characters
-    std::string special_marks;            // Posebna_locila as characters
-    std::string blanks;                   // Presledki
-    std::string stress_marks;             // Naglasna_znamenja
-    std::vector<std::int32_t> base_duration, vcv, cc, unstressed_duration, stressed_duration,
-        pause, lengthening, shortening, minimum, ladder_centre, base_pitch, unstressed_pitch,
+    std::string final_marks;    // Koncna_locila as characters
+    std::string marks;          // Locila as characters
+    std::string special_marks;  // Posebna_locila as characters
+    std::string blanks;         // Presledki
+    std::string stress_marks;   // Naglasna_znamenja
+    std::vector<std::int32_t> base_duration, vcv, cc, unstressed_duration, stressed_duration, pause,
+        lengthening, shortening, minimum, ladder_centre, base_pitch, unstressed_pitch,
         stressed_pitch;
     std::array<std::array<float, 6>, 3> ta{};  // TA_Normalno, TA_Hitro, TA_Pocasi
     std::array<std::int32_t, kConstants> k{};  // Konstante
@@ -119,7 +119,7 @@ std::array<int, 400> DurationLadder(int centre, double short_step, double long_s
 int ChooseRung(std::span<const long long, 400> sums, double target);
 
 class TMikro final : public IMicroProsody {
-public:
+  public:
     // Throws an int when the name has neither form or the profile cannot be
     // read (after logging why).
     TMikro(std::string_view profile_path, const Phonology& phonology);
@@ -142,7 +142,7 @@ public:
     // The records of one phrase after analysis, durations and pitch.
     bool Process(std::string_view phrase, std::size_t input_length, std::vector<MikroWord>& words);
 
-private:
+  private:
     bool NextPhrase(std::string_view in, std::size_t& pos, std::string& phrase) const;
     void Punctuation(MikroWord& w) const;
     void Analyse(MikroWord& w) const;

@@ -34,8 +34,10 @@ char TMikro::AccentType(const MikroWord& w) const {
                     type = ends_in_vowel(s) || (rule == 4 && w.syllables.size() > 3) ? 'a' : 'c';
             return type;
         }
-        case 2: return 'a';
-        case 3: return 'c';
+        case 2:
+            return 'a';
+        case 3:
+            return 'c';
         default:
             ReportError("Napaka pri dolocanju 'a' oziroma 'c'");
             return 'c';
@@ -99,7 +101,8 @@ void TMikro::Pitch(MikroWord& w) {
     const int fall = type_a ? k[37] : k[39];
     if (!type_a) nucleus(0) = std::min(nucleus(0), first + base + k[38]);
     for (int j = 1; j < syllables; ++j) nucleus(j) = std::min(nucleus(j), nucleus(j - 1) + rise);
-    for (int j = 0; j + 1 < syllables; ++j) nucleus(j) = std::min(nucleus(j), nucleus(j + 1) + fall);
+    for (int j = 0; j + 1 < syllables; ++j)
+        nucleus(j) = std::min(nucleus(j), nucleus(j + 1) + fall);
 
     // 4. Runs of zeros between two pitched phonemes, filled linearly in time
     // measured at phoneme midpoints.

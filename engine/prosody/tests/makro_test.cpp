@@ -47,12 +47,23 @@ struct Keys {
     };
     std::string Text() const {
         // The reading order, so that a test can drop one key.
-        static const char* order[] = {"Nabor_locil", "Podaljsanje_locil", "Pretvorba_locil",
-                                      "Nabor_izhodnih_fonemov", "Nabor_naglasenosti", "Locila",
-                                      "Posebna_locila", "Presledek", "izjeme_tez", "Izjeme_pre",
-                                      "Izjeme_pre_cas", "stavcna_intonacija_prip",
-                                      "stavcna_intonacija_vpra", "stavcna_intonacija_neko",
-                                      "stavcna_intonacija_vzkl", "omeji_naklon", "freq_po_premici"};
+        static const char* order[] = {"Nabor_locil",
+                                      "Podaljsanje_locil",
+                                      "Pretvorba_locil",
+                                      "Nabor_izhodnih_fonemov",
+                                      "Nabor_naglasenosti",
+                                      "Locila",
+                                      "Posebna_locila",
+                                      "Presledek",
+                                      "izjeme_tez",
+                                      "Izjeme_pre",
+                                      "Izjeme_pre_cas",
+                                      "stavcna_intonacija_prip",
+                                      "stavcna_intonacija_vpra",
+                                      "stavcna_intonacija_neko",
+                                      "stavcna_intonacija_vzkl",
+                                      "omeji_naklon",
+                                      "freq_po_premici"};
         std::string s;
         for (const char* k : order)
             if (auto it = v.find(k); it != v.end()) s += std::string(k) + " = " + it->second + "\n";
@@ -90,7 +101,7 @@ std::string Show(std::span<const StageRecord> records) {
 }
 
 class MakroTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ClearError();
         Profile gfp(dir.Write("gfp.ini", kGfp), false);
@@ -115,8 +126,9 @@ protected:
 TEST_F(MakroTest, WithoutCentreOnlyNamesChange) {
     // No accented phoneme and no centre word: pitch and duration stay, the
     // word boundary and the marks become "_".
-    EXPECT_EQ(Run(Keys{}, {{"b", 60, 100}, {"E", 80, 110}, {"_", 5, 0}, {"s", 70, 0}, {".", 200, 0}}),
-              "b 60 100 | E 80 110 | _ 5 0 | s 70 0 | _ 200 0");
+    EXPECT_EQ(
+        Run(Keys{}, {{"b", 60, 100}, {"E", 80, 110}, {"_", 5, 0}, {"s", 70, 0}, {".", 200, 0}}),
+        "b 60 100 | E 80 110 | _ 5 0 | s 70 0 | _ 200 0");
 }
 
 TEST_F(MakroTest, PhonemeCountContourTruncatesAndKeepsSinglePrecision) {
@@ -151,8 +163,8 @@ TEST_F(MakroTest, SlopeLimitStopsASteepLineButTheCentreGetsItsFactor) {
     Keys k;
     k.v["stavcna_intonacija_prip"] = "100\t200\t100\t100\t100\t10\t10";
     k.v["freq_po_premici"] = "1";
-    const std::initializer_list<In> in = {
-        {"b", 100, 100}, {"_", 40, 0}, {"E", 100, 100}, {"a:", 100, 100}, {"s", 100, 100}, {".", 0, 0}};
+    const std::initializer_list<In> in = {{"b", 100, 100},  {"_", 40, 0},    {"E", 100, 100},
+                                          {"a:", 100, 100}, {"s", 100, 100}, {".", 0, 0}};
     // Unlimited: slope 100 % / 200 ms; t = 50 and 150 (boundaries do not
     // count). After the centre: (100 - 200) / 100 ms, t = 50.
     EXPECT_EQ(Run(k, in), "b 100 125 | _ 40 0 | E 100 175 | a: 100 200 | s 100 150 | _ 0 0");
@@ -173,17 +185,18 @@ TEST_F(MakroTest, TimeLineOverZeroDurationStaysFlat) {
 TEST_F(MakroTest, PauseExceptionCountsOnlyAfterAWordBoundary) {
     // "ki" opening the phrase changes nothing; after a boundary it sets that
     // boundary's duration; "kik" is another word.
-    EXPECT_EQ(Run(Keys{}, {{"k", 50, 0},
-                           {"i", 50, 0},
-                           {"_", 0, 0},
-                           {"k", 50, 0},
-                           {"i", 50, 0},
-                           {"_", 3, 0},
-                           {"k", 50, 0},
-                           {"i", 50, 0},
-                           {"k", 50, 0},
-                           {",", 100, 0}}),
-              "k 50 0 | i 50 0 | _ 77 0 | k 50 0 | i 50 0 | _ 3 0 | k 50 0 | i 50 0 | k 50 0 | _ 100 0");
+    EXPECT_EQ(
+        Run(Keys{}, {{"k", 50, 0},
+                     {"i", 50, 0},
+                     {"_", 0, 0},
+                     {"k", 50, 0},
+                     {"i", 50, 0},
+                     {"_", 3, 0},
+                     {"k", 50, 0},
+                     {"i", 50, 0},
+                     {"k", 50, 0},
+                     {",", 100, 0}}),
+        "k 50 0 | i 50 0 | _ 77 0 | k 50 0 | i 50 0 | _ 3 0 | k 50 0 | i 50 0 | k 50 0 | _ 100 0");
 }
 
 TEST_F(MakroTest, CentreWordOverridesTheLastAccent) {
@@ -212,7 +225,8 @@ TEST_F(MakroTest, SentenceTypeFollowsTheMarkAndCarriesOver) {
     std::vector<StageRecord> open = Records({{"a:", 100, 100}});
     ASSERT_EQ(m->Run(open), 0);
     EXPECT_EQ(Show(m->Records()), "a: 100 150");
-    std::vector<StageRecord> two = Records({{"a:", 100, 100}, {",", 0, 0}, {"i:", 100, 100}, {"!", 0, 0}});
+    std::vector<StageRecord> two =
+        Records({{"a:", 100, 100}, {",", 0, 0}, {"i:", 100, 100}, {"!", 0, 0}});
     ASSERT_EQ(m->Run(two), 0);
     EXPECT_EQ(Show(m->Records()), "a: 100 110 | _ 0 0 | i: 100 130 | _ 0 0");
     EXPECT_EQ(m->Type(), SentenceType::Exclamation);
@@ -225,7 +239,8 @@ TEST_F(MakroTest, LeadingAndConsecutiveMarksEachBecomeAPause) {
 
 TEST_F(MakroTest, SpecialSecondCharacterLengthensThePause) {
     // ".!" lengthens by 1.5, ".?" by 2 (truncated).
-    EXPECT_EQ(Run(Keys{}, {{"a", 50, 100}, {".!", 101, 0}, {".?", 33, 0}}), "a 50 100 | _ 151 0 | _ 66 0");
+    EXPECT_EQ(Run(Keys{}, {{"a", 50, 100}, {".!", 101, 0}, {".?", 33, 0}}),
+              "a 50 100 | _ 151 0 | _ 66 0");
 }
 
 TEST_F(MakroTest, SharedOutputSymbolsComeOutUnderTheFirstName) {

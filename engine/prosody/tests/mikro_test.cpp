@@ -21,8 +21,8 @@ using testing::TempDir;
 // minimum, scales of 100 %, method 2, no jitter; pitch B = 0, F = 115,
 // L = 105 everywhere.
 std::map<int, int> Neutral() {
-    return {{0, 100}, {1, 100}, {6, 115}, {7, 105}, {31, 100}, {32, 100}, {34, 100}, {35, 100},
-            {47, 2},  {51, 115}, {52, 105}, {54, 115}, {55, 105}, {57, 100}};
+    return {{0, 100},  {1, 100}, {6, 115},  {7, 105},  {31, 100}, {32, 100}, {34, 100},
+            {35, 100}, {47, 2},  {51, 115}, {52, 105}, {54, 115}, {55, 105}, {57, 100}};
 }
 
 std::string Constants(std::map<int, int> k) {
@@ -32,7 +32,7 @@ std::string Constants(std::map<int, int> k) {
 }
 
 class MikroTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ClearError(); }
     // The golden profile with some keys given first (the first one wins).
     std::unique_ptr<TMikro> Make(std::map<int, int> k, const std::string& overrides = "") {
@@ -72,8 +72,8 @@ TEST(TempoOfRate, ModesAndFineValues) {
     struct Case {
         int rate, mode, fine;
     };
-    const Case cases[] = {{0, 0, 0},   {-4, 0, 0},  {4, 0, 100}, {1, 0, 62},  {-3, 0, 12},
-                          {3, 0, 87},  {5, 1, 50},  {7, 1, 70},  {10, 1, 100}, {25, 1, 100},
+    const Case cases[] = {{0, 0, 0},    {-4, 0, 0},  {4, 0, 100}, {1, 0, 62},   {-3, 0, 12},
+                          {3, 0, 87},   {5, 1, 50},  {7, 1, 70},  {10, 1, 100}, {25, 1, 100},
                           {-5, 2, 100}, {-7, 2, 60}, {-10, 2, 0}, {-30, 2, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rate);
@@ -90,7 +90,8 @@ TEST_F(MikroTest, SetTempoLogsExceptForZero) {
     m->SetTempo(0);
     m->SetTempo(-6);
     SetTraceHook(nullptr);
-    EXPECT_EQ(seen, (std::vector<std::string>{"hitrost 0 hitrost_fina 100", "hitrost 2 hitrost_fina 80"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"hitrost 0 hitrost_fina 100",
+                                              "hitrost 2 hitrost_fina 80"}));
     EXPECT_EQ(m->Mode(), 2);
 }
 
@@ -107,7 +108,8 @@ TEST_F(MikroTest, WordClassAccentTypeAndPosition) {
     std::unique_ptr<TMikro> m = Make(Neutral());
     std::vector<MikroWord> w = Words(*m, "ka: ka:ta tata: , ka:ptata ?");
     ASSERT_EQ(w.size(), 6u);
-    EXPECT_EQ(std::string({w[0].word_class, w[1].word_class, w[2].word_class, w[4].word_class}), "obob");
+    EXPECT_EQ(std::string({w[0].word_class, w[1].word_class, w[2].word_class, w[4].word_class}),
+              "obob");
     EXPECT_EQ(std::string({w[0].position, w[1].position, w[2].position, w[4].position}), "ZskK");
     EXPECT_EQ(w[3].kind, 'l');
     EXPECT_EQ(w[3].mark, ',');
@@ -128,8 +130,8 @@ TEST_F(MikroTest, AccentTypeRules) {
     };
     // ka:ptata: the stressed syllable ka:p ends in a consonant.
     const Case cases[] = {
-        {0, "ka:ptata", 'a'}, {0, "kapta", 'c'},     {1, "ka:ptata", 'c'},   {1, "ka:tata", 'a'},
-        {1, "kata", 'c'},     {2, "kata", 'a'},      {3, "ka:ta", 'c'},      {4, "ka:ptata", 'c'},
+        {0, "ka:ptata", 'a'},   {0, "kapta", 'c'},   {1, "ka:ptata", 'c'}, {1, "ka:tata", 'a'},
+        {1, "kata", 'c'},       {2, "kata", 'a'},    {3, "ka:ta", 'c'},    {4, "ka:ptata", 'c'},
         {4, "ka:ptatata", 'a'}, {4, "ka:tata", 'a'}, {4, "katata", 'c'},
     };
     for (const Case& c : cases) {
@@ -154,12 +156,13 @@ TEST_F(MikroTest, DurationsByClassAndColumn) {
     };
     const Case cases[] = {
         // stressed: class b first syllable column 1, later column 2, class o column 3
-        {"ma:ta", "m:70 a::130 t:85 a:60"},     // unstressed after it: 2 syllables, column 3
-        {"tata:ta", "t:85 a:70 t:85 a::120 t:85 a:55"},  // before: ends in vowel, col 1; after: col 4
-        {"tata:", "t:85 a:70 t:85 a::140"},     // class o
-        {"tata:t", "t:85 a:65 t:85 a::140 t:85"},  // before, word ends in a consonant: col 2
+        {"ma:ta", "m:70 a::130 t:85 a:60"},  // unstressed after it: 2 syllables, column 3
+        {"tata:ta",
+         "t:85 a:70 t:85 a::120 t:85 a:55"},          // before: ends in vowel, col 1; after: col 4
+        {"tata:", "t:85 a:70 t:85 a::140"},           // class o
+        {"tata:t", "t:85 a:65 t:85 a::140 t:85"},     // before, word ends in a consonant: col 2
         {"E:ma:st", "E::120 m:70 a::120 s:80 t:85"},  // cluster at the end: CC then VCV
-        {"tEtO", "t:85 E:55 t:85 O:55"},        // no stress: 2 syllables, column 3 (e, o)
+        {"tEtO", "t:85 E:55 t:85 O:55"},              // no stress: 2 syllables, column 3 (e, o)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.word);
@@ -254,6 +257,50 @@ TEST(DurationLadder, RecentresOnTheRungOfTheDuration) {
     EXPECT_EQ(r[200], 502);
 }
 
+// The ladder rebuilt rung by rung in real numbers, each rung rounded from
+// its neighbour; the engine does the same in integers.
+std::array<int, 400> LadderByRealSteps(int centre, double s, double l, int d) {
+    auto round = [](double v) { return static_cast<int>(v + 0.5); };
+    std::array<int, 401> old{};
+    for (int k = 0; k <= 400; ++k)
+        old[static_cast<std::size_t>(k)] =
+            k < 200 ? round(centre - (200 - k) * s) : round(centre + (k - 200) * l);
+    auto lies = [&](int i) {
+        return old[static_cast<std::size_t>(i - 1)] <= d &&
+               d < old[static_cast<std::size_t>(i + 1)];
+    };
+    std::array<int, 400> r{};
+    if (d < centre) {
+        int at = 0;
+        for (int i = 1; i <= 200 && at == 0; ++i) at = lies(i) ? i : 0;
+        for (int k = 0; k <= 200; ++k)
+            r[static_cast<std::size_t>(199 + k)] = old[static_cast<std::size_t>(at + k)];
+        for (int j = 198; j >= 0; --j)
+            r[static_cast<std::size_t>(j)] = round(r[static_cast<std::size_t>(j + 1)] - s);
+    } else {
+        int at = 400;
+        for (int i = 398; i >= 200; --i) at = lies(i) ? i : at;
+        for (int k = 0; k <= 199; ++k)
+            r[static_cast<std::size_t>(199 - k)] = old[static_cast<std::size_t>(at - k)];
+        for (int j = 200; j < 400; ++j)
+            r[static_cast<std::size_t>(j)] = round(r[static_cast<std::size_t>(j - 1)] + l);
+    }
+    return r;
+}
+
+TEST(DurationLadder, IntegerStepsEqualRealRounding) {
+    // Profile-like values: centre 30..150 ms, steps from 0 to 100 % / 25,
+    // durations on and beyond both ends, negative rungs included.
+    for (int centre : {30, 75, 90, 150})
+        for (int pct : {0, 10, 20, 25, 30, 37, 40, 50, 75, 100})
+            for (int d : {-5, 0, 10, 29, 60, 89, 90, 91, 140, 300, 2000}) {
+                const double s = centre * pct / 100.0 / 25.0;
+                const double l = centre * (pct + 5) / 100.0 / 25.0;
+                ASSERT_EQ(DurationLadder(centre, s, l, d), LadderByRealSteps(centre, s, l, d))
+                    << centre << " " << pct << " " << d;
+            }
+}
+
 TEST(DurationLadder, ChoosesTheRungOfTheTarget) {
     std::array<long long, 400> sums{};
     for (std::size_t j = 0; j < 400; ++j) sums[j] = 10 * static_cast<long long>(j);
@@ -298,9 +345,10 @@ TEST_F(MikroTest, PitchTargetsAccentAndInterpolation) {
     std::unique_ptr<TMikro> m = Make(k);
     // ma:t in the middle: a: = 118 (column 3) + 12; t = 130 - 8; m = F + B.
     ASSERT_EQ(m->Run("ma:t ma:t ma:t .", 0), 0);
-    EXPECT_EQ(Show(*m),
-              "m 70 115 | a: 140 130 | t 85 122 | _ 0 0 | m 70 115 | a: 140 130 | t 85 122 | _ 0 0 | "
-              "m 70 115 | a: 140 130 | t 85 122 | . 300 0");
+    EXPECT_EQ(
+        Show(*m),
+        "m 70 115 | a: 140 130 | t 85 122 | _ 0 0 | m 70 115 | a: 140 130 | t 85 122 | _ 0 0 | "
+        "m 70 115 | a: 140 130 | t 85 122 | . 300 0");
     // s and t lie between a: (122) and a (108): midpoints 150, 255, 337.5
     // and 410 ms, so 122 - 14 x 105 / 260 and 122 - 14 x 187.5 / 260, +0.5.
     k[36] = 100;
@@ -312,7 +360,7 @@ TEST_F(MikroTest, PitchTargetsAccentAndInterpolation) {
 
 TEST_F(MikroTest, TypeCNucleusIsPulledDown) {
     std::map<int, int> k = Neutral();
-    k[30] = 3;   // always type c
+    k[30] = 3;  // always type c
     k[15] = 0;
     k[16] = 60;  // second nucleus far above
     k[38] = 10;
@@ -369,14 +417,14 @@ TEST_F(MikroTest, ProfileMessages) {
     EXPECT_EQ(seen[2], "TMikro: Profile can not be read!");
     seen.clear();
     EXPECT_THROW(TMikro(dir.Write("m.prf", "x = 1\n"), fx.phonology), int);
-    EXPECT_EQ(seen, (std::vector<std::string>{"TMikro: Could not find " + dir.file("m") + ".ini or " +
-                                              dir.file("m") + ".ins ! Aborting!"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"TMikro: Could not find " + dir.file("m") +
+                                              ".ini or " + dir.file("m") + ".ins ! Aborting!"}));
     SetTraceHook(nullptr);
 
     // Every key is required.
-    for (const char* key : {"Vhodna_Datoteka", "Hitrost", "Nabor_fonemov", "Nabor_locil",
-                            "Meja_med_besedami", "Presledki", "Dolzina_Pavz", "Nor_Ben_Dolzine",
-                            "TA_Pocasi"}) {
+    for (const char* key :
+         {"Vhodna_Datoteka", "Hitrost", "Nabor_fonemov", "Nabor_locil", "Meja_med_besedami",
+          "Presledki", "Dolzina_Pavz", "Nor_Ben_Dolzine", "TA_Pocasi"}) {
         SCOPED_TRACE(key);
         std::string text = Constants(Neutral()) + base;
         const std::size_t at = text.find(std::string("\n") + key + " =");

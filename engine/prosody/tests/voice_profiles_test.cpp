@@ -22,14 +22,17 @@ TEST(VoiceProfiles, QuenlarOrinLoadsAndRuns) {
     CharClasses classes;
     ASSERT_EQ(classes.Read(gfp), 0) << LastError();
     Syllabifier syllables;
-    ASSERT_EQ(syllables.pripravi_zlogovanje(gfp, ProsodyDataDir() + "stat/", classes.ForcedSeparator()), 0)
+    ASSERT_EQ(
+        syllables.pripravi_zlogovanje(gfp, ProsodyDataDir() + "stat/", classes.ForcedSeparator()),
+        0)
         << LastError();
     const Phonology phonology{&classes, &syllables.inventory(), &syllables};
 
     TMikro mikro(voice + "mikro.ini", phonology);
     TMakro makro(voice + "makro.ini", phonology);
     mikro.Reset(0);
-    ASSERT_EQ(mikro.Run("zaka:j jE ja:nEs Zi:vEw lju:bljani , vEnda:r nE do:ma ? .", 0), 0) << LastError();
+    ASSERT_EQ(mikro.Run("zaka:j jE ja:nEs Zi:vEw lju:bljani , vEnda:r nE do:ma ? .", 0), 0)
+        << LastError();
     ASSERT_FALSE(mikro.Records().empty());
     ASSERT_EQ(makro.Run(mikro.Records()), 0) << LastError();
     EXPECT_EQ(makro.Records().size(), mikro.Records().size());
