@@ -14,6 +14,7 @@
 #include "driver/diag.h"
 #include "synth/cipher.h"
 #include "synth/db_writer.h"
+#include "synth/psola.h"
 #include "voice_fixture.h"
 
 namespace tarvox {
@@ -225,13 +226,28 @@ TEST(LoadTables, CorruptCountsAndPositionsFailWithAMessage) {
 
 TEST(LoadTables, NoSingleDamagedByteMakesTheLoaderReadOutOfBounds) {
     // Every byte in turn set to 0xFF (and to 0x80): the load either succeeds
-    // or fails with a message; the sanitiser build catches any stray read.
+    // and a sentence synthesises, or it fails with a message; the sanitiser
+    // build catches any stray read.
     // Thousands of small files: in memory-backed /dev/shm when there is one.
     TempDir dir;
     const std::string path = std::filesystem::is_directory("/dev/shm")
                                  ? "/dev/shm/tarvox-synth-fuzz-" + std::to_string(::getpid()) + ".dat"
                                  : dir.file("fuzz.dat");
+    const std::string costs = path + ".cost";
+    {
+        std::ofstream out(costs, std::ios::binary);
+        out << "2\na\t3\nb\t4\n";
+    }
+    const std::vector<PhonemeRecord> sentence = testing::Records(
+        {{"a", 50, 100, 120, 90}, {"b", 0, 0, 0, 0}, {"a", 40, 200, 0, 100}, {"b", 30, 90, 90, 90}});
     const std::vector<char> image = SerializeVoiceDatabase(MixedContent());
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.write(image.data(), static_cast<std::streamsize>(image.size()));
+    }
+    TPsola intact(path, costs, true);
+    ASSERT_EQ(intact.Run(sentence), 0) << LastError();
+    ASSERT_GT(intact.Samples().size(), 1000u);
     int failed = 0;
     const auto structure = static_cast<std::size_t>(Get32(image, 52)) + 8;  // all but most samples
     for (std::size_t i = 0; i < structure; ++i) {
@@ -247,10 +263,15 @@ TEST(LoadTables, NoSingleDamagedByteMakesTheLoaderReadOutOfBounds) {
             if (loadtables(path, (i & 1) != 0, db) != 0) {
                 ++failed;
                 EXPECT_TRUE(ErrorFlag());
+                continue;
             }
+            // What loads must also synthesise without stray reads.
+            TPsola psola(path, costs, (i & 1) != 0);
+            psola.Run(sentence);
         }
     }
     std::filesystem::remove(path);
+    std::filesystem::remove(costs);
     EXPECT_GT(failed, 0);
 }
 
