@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "text_fixture.h"
 
 namespace tarvox {
@@ -39,6 +41,29 @@ TEST(Normaliser, OnlyTheFirst10240BytesAreUsed) {
     const std::string text = std::string(10240, 'a') + "bbb";
     const std::string prepared = PrepareText(text, f.Steps());
     EXPECT_EQ(prepared.find('b'), std::string::npos);
+}
+
+TEST(Normaliser, ArbitraryBytesStayInsideTheBounds) {
+    testing::TextFixture f;
+    f.filter = FilterSwitches{true, true, true};
+    f.capitals = [](std::string_view w) { return w.size() == 2; };
+    std::mt19937 random(7);
+    // Bytes weighted towards the characters the steps react to.
+    const std::string interesting = "0123456789.,:!?-|\"'hHsmEUR kg\n\n  aAbB~{^[@`\x80\x8A\xE8";
+    for (int round = 0; round < 200; ++round) {
+        std::string text(static_cast<std::size_t>(random() % 3000), ' ');
+        for (char& c : text) {
+            c = random() % 4 == 0 ? static_cast<char>(random() % 256)
+                                  : interesting[random() % interesting.size()];
+        }
+        for (const std::string& sentence : NormaliseText(text, f.Steps())) {
+            EXPECT_LE(sentence.size(), kSentenceStepLimit + 2);
+            EXPECT_TRUE(sentence.ends_with(".") || sentence.ends_with("!") ||
+                        sentence.ends_with("?") || sentence.ends_with("]") ||
+                        sentence.ends_with("}") || sentence.ends_with(" "))
+                << sentence;
+        }
+    }
 }
 
 }  // namespace
