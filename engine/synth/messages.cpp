@@ -5,7 +5,7 @@
 
 namespace tarvox {
 
-std::string FormatMessage(const char* format, ...) {
+std::string SynthMessage(const char* format, ...) {
     std::va_list args;
     va_start(args, format);
     std::va_list copy;

@@ -8,6 +8,6 @@ namespace tarvox {
 #if defined(__GNUC__)
 __attribute__((format(printf, 1, 2)))
 #endif
-std::string FormatMessage(const char* format, ...);
+std::string SynthMessage(const char* format, ...);
 
 }  // namespace tarvox

@@ -37,7 +37,7 @@ int TPsola::Init(std::span<const PhonemeRecord> records) {
     return InitAlophones(records, tables_, units_, alophones_);
 }
 
-std::optional<std::vector<Unit>> TPsola::MakeSentence(std::span<const std::uint8_t> sentence) const {
+std::optional<std::vector<SelectedUnit>> TPsola::MakeSentence(std::span<const std::uint8_t> sentence) const {
     return tarvox::MakeSentence(sentence, tables_);
 }
 

@@ -45,10 +45,10 @@ public:
     std::span<const std::int16_t> Samples() const override;
 
     int Init(std::span<const PhonemeRecord> records);
-    std::optional<std::vector<Unit>> MakeSentence(std::span<const std::uint8_t> sentence) const;
+    std::optional<std::vector<SelectedUnit>> MakeSentence(std::span<const std::uint8_t> sentence) const;
     void Glue();
 
-    std::span<const Unit> Units() const { return units_; }
+    std::span<const SelectedUnit> Units() const { return units_; }
     std::span<const AlophoneEntry> Alophones() const { return alophones_; }
     const VoiceTables& Tables() const { return tables_; }
     const std::array<std::int32_t, kWindowTableSize>& WindowTable() const { return window_table_; }
@@ -63,7 +63,7 @@ private:
     std::array<std::int32_t, kWindowTableSize> window_table_{};
     int window_scale_ = kWindowScale;
     WindowShapes shapes_;
-    std::vector<Unit> units_;
+    std::vector<SelectedUnit> units_;
     std::vector<AlophoneEntry> alophones_;
     std::vector<std::int16_t> output_;  // its size is the capacity
     std::size_t sample_count_ = 0;

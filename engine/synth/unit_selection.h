@@ -33,17 +33,17 @@ inline constexpr std::int32_t kMarkerMargin = 400; // samples around a marker
 
 // One unit: `length` transcription symbols from `db_position` sound for the
 // sentence symbols from `sentence_position`.
-struct Unit {
+struct SelectedUnit {
     std::int32_t db_position;
     std::int32_t length;
     std::int32_t sentence_position;
-    bool operator==(const Unit&) const = default;
+    bool operator==(const SelectedUnit&) const = default;
 };
 
-struct Marker {
+struct PitchMarker {
     std::int32_t index;   // marker (pitch mark) in the database
     std::int32_t offset;  // filled by synthesis: recorded periods before it
-    bool operator==(const Marker&) const = default;
+    bool operator==(const PitchMarker&) const = default;
 };
 
 struct AlophoneEntry {
@@ -53,22 +53,22 @@ struct AlophoneEntry {
     std::int32_t pitch_mid = 0;
     std::int32_t pitch_end = 0;
     std::int32_t duration = 0;  // ms; 0 keeps the recorded length
-    std::vector<Marker> markers;
+    std::vector<PitchMarker> markers;
 };
 
 // The longest recorded stretch that matches the sentence from `start`
 // (found through the triphone index): the first occurrence that reaches the
 // greatest length. Length 0 when the three symbols are not indexed.
-struct Match {
+struct UnitMatch {
     std::int32_t occurrence = -1;
     std::int32_t length = 0;
 };
-Match LongestMatch(std::span<const std::uint8_t> sentence, std::size_t start,
+UnitMatch LongestMatch(std::span<const std::uint8_t> sentence, std::size_t start,
                    const VoiceDatabase& db);
 
 // The units covering the sentence; nothing when memory runs out. Symbols no
 // index knows are dropped with a message.
-std::optional<std::vector<Unit>> MakeSentence(std::span<const std::uint8_t> sentence,
+std::optional<std::vector<SelectedUnit>> MakeSentence(std::span<const std::uint8_t> sentence,
                                               const VoiceTables& tables);
 
 // Builds `entries` from the phoneme records (up to the record with an empty
@@ -76,7 +76,7 @@ std::optional<std::vector<Unit>> MakeSentence(std::span<const std::uint8_t> sent
 // clamped, -1 when the sentence cannot be built (entries empty). `units`
 // receives MakeSentence's result.
 int InitAlophones(std::span<const PhonemeRecord> records, const VoiceTables& tables,
-                  std::vector<Unit>& units, std::vector<AlophoneEntry>& entries);
+                  std::vector<SelectedUnit>& units, std::vector<AlophoneEntry>& entries);
 
 // Joins the entries in place (lists of fewer than two entries become empty).
 void GlueAlophones(std::vector<AlophoneEntry>& entries, const VoiceDatabase& db);

@@ -106,7 +106,7 @@ bool CheckCount(std::int32_t count, std::size_t item_size, const SequentialReade
                 const char* what) {
     if (count < 0 || static_cast<std::int64_t>(count) * static_cast<std::int64_t>(item_size) >
                          in.Remaining()) {
-        Corrupt(FormatMessage("%s: count %d does not fit in the %lld bytes left at offset %lld",
+        Corrupt(SynthMessage("%s: count %d does not fit in the %lld bytes left at offset %lld",
                               what, count, static_cast<long long>(in.Remaining()),
                               static_cast<long long>(in.Position())));
         return false;
@@ -115,7 +115,7 @@ bool CheckCount(std::int32_t count, std::size_t item_size, const SequentialReade
 }
 
 bool Truncated(const SequentialReader& in, const char* what) {
-    Corrupt(FormatMessage("%s: the file ends at offset %lld", what,
+    Corrupt(SynthMessage("%s: the file ends at offset %lld", what,
                           static_cast<long long>(in.Position())));
     return false;
 }
@@ -131,7 +131,7 @@ bool ReadIndex(SequentialReader& in, SymbolIndex& index, std::size_t record_size
     for (std::int32_t i = 0; i < count; ++i) {
         if (!in.Read(record)) return Truncated(in, name);
         const std::int32_t n = ReadLe32(record.data() + width);
-        if (!CheckCount(n, 4, in, FormatMessage("%s entry %d", name, i).c_str())) return false;
+        if (!CheckCount(n, 4, in, SynthMessage("%s entry %d", name, i).c_str())) return false;
         if (!in.ReadInt32s(positions, static_cast<std::size_t>(n))) return Truncated(in, name);
         index.Append(std::span<const std::uint8_t>(record).first(width), positions);
     }
@@ -143,7 +143,7 @@ bool CheckOccurrences(const SymbolIndex& index, std::size_t transcription_size, 
     for (std::size_t i = 0; i < index.size(); ++i) {
         for (const std::int32_t p : index.Occurrences(i)) {
             if (p < 0 || p > last) {
-                Corrupt(FormatMessage("%s: entry %zu lists position %d, outside the transcription "
+                Corrupt(SynthMessage("%s: entry %zu lists position %d, outside the transcription "
                                       "of %zu symbols",
                                       name, i, p, transcription_size));
                 return false;
@@ -174,7 +174,7 @@ int VoiceDatabaseLoader::Load(std::string_view path, bool samples_in_memory, Voi
     auto& sample_count = db.sample_count_;
     FilePtr f = OpenFile(path, "rb");
     if (!f) {
-        ReportError(FormatMessage("Psola::loadtables>>Could not open the wave database>>File "
+        ReportError(SynthMessage("Psola::loadtables>>Could not open the wave database>>File "
                                   "\"%.*s\" could not be opened for reading",
                                   static_cast<int>(path.size()), path.data()));
         return -1;
@@ -184,7 +184,7 @@ int VoiceDatabaseLoader::Load(std::string_view path, bool samples_in_memory, Voi
 
     std::uint8_t raw[kDbHeaderSize];
     if (length < static_cast<std::int64_t>(kDbHeaderSize) || !in.Read(raw)) {
-        ReportError(FormatMessage("Psola: loadtables: dolzina ni prava: %lld %lld\n",
+        ReportError(SynthMessage("Psola: loadtables: dolzina ni prava: %lld %lld\n",
                                   static_cast<long long>(length),
                                   static_cast<long long>(kDbHeaderSize)));
         return -1;
@@ -195,7 +195,7 @@ int VoiceDatabaseLoader::Load(std::string_view path, bool samples_in_memory, Voi
         if (w < 7) expected += header[w];
     }
     if (length != expected) {
-        ReportError(FormatMessage("Psola: loadtables: dolzina ni prava: %lld %lld\n",
+        ReportError(SynthMessage("Psola: loadtables: dolzina ni prava: %lld %lld\n",
                                   static_cast<long long>(length),
                                   static_cast<long long>(expected)));
         return -1;
@@ -213,7 +213,7 @@ int VoiceDatabaseLoader::Load(std::string_view path, bool samples_in_memory, Voi
     if (!in.ReadInt32(size)) { Truncated(in, "Data"); return -1; }
     if (!CheckCount(size, 1, in, "Data")) return -1;
     if (size < static_cast<std::int32_t>(kDataTrailerSize)) {
-        Corrupt(FormatMessage("Data: size %d is shorter than the %zu trailing bytes", size,
+        Corrupt(SynthMessage("Data: size %d is shorter than the %zu trailing bytes", size,
                               kDataTrailerSize));
         return -1;
     }
@@ -237,7 +237,7 @@ int VoiceDatabaseLoader::Load(std::string_view path, bool samples_in_memory, Voi
     // must name the section that follows, or the two ways of reading the
     // samples (memory and file) would disagree.
     if (header[13] != in.Position()) {
-        Corrupt(FormatMessage("Samples: the header places the section at offset %d, the file at "
+        Corrupt(SynthMessage("Samples: the header places the section at offset %d, the file at "
                               "%lld",
                               header[13], static_cast<long long>(in.Position())));
         return -1;
@@ -245,16 +245,16 @@ int VoiceDatabaseLoader::Load(std::string_view path, bool samples_in_memory, Voi
     if (!in.ReadInt32(sample_count)) { Truncated(in, "Samples"); return -1; }
     if (!CheckCount(sample_count, 2, in, "Samples")) return -1;
     if (samples_in_memory) {
-        Trace(FormatMessage("Psola: loadtables: Samples: allocating no. of samples %ld\n",
+        Trace(SynthMessage("Psola: loadtables: Samples: allocating no. of samples %ld\n",
                             static_cast<long>(sample_count)));
         samples.resize(static_cast<std::size_t>(sample_count));
-        Trace(FormatMessage("Psola: loadtables: Samples: no. of samples %ld allocated\n",
+        Trace(SynthMessage("Psola: loadtables: Samples: no. of samples %ld allocated\n",
                             static_cast<long>(sample_count)));
         if (!in.Read(BytesOf(samples))) { Truncated(in, "Samples"); return -1; }
     } else {
         db.file_ = RandomAccessFile(path);
         if (!db.file_.IsOpen()) {
-            ReportError(FormatMessage("Psola::loadtables>>Could not open the wave database>>File "
+            ReportError(SynthMessage("Psola::loadtables>>Could not open the wave database>>File "
                                       "\"%.*s\" could not be opened for reading the samples",
                                       static_cast<int>(path.size()), path.data()));
             return -1;
@@ -315,7 +315,7 @@ void SymbolIndex::Append(std::span<const std::uint8_t> symbols,
 bool VoiceDatabase::FetchSamples(std::int64_t first, std::span<std::int16_t> out) const {
     const auto count = static_cast<std::int64_t>(out.size());
     if (first < 0 || count > sample_count_ || first > sample_count_ - count) {
-        ReportError(FormatMessage("Psola::FetchSamples>>Samples out of range>>Samples %lld to "
+        ReportError(SynthMessage("Psola::FetchSamples>>Samples out of range>>Samples %lld to "
                                   "%lld were requested from a database of %d samples",
                                   static_cast<long long>(first),
                                   static_cast<long long>(first + count - 1), sample_count_));
@@ -329,7 +329,7 @@ bool VoiceDatabase::FetchSamples(std::int64_t first, std::span<std::int16_t> out
     if (sources_.empty() ||
         !file_.ReadAt(static_cast<std::uint64_t>(sources_.front().first_sample_offset + 2 * first),
                       {reinterpret_cast<char*>(bytes.data()), bytes.size()})) {
-        ReportError(FormatMessage("Psola::FetchSamples>>Could not read samples>>Samples %lld to "
+        ReportError(SynthMessage("Psola::FetchSamples>>Could not read samples>>Samples %lld to "
                                   "%lld could not be read from the wave database file",
                                   static_cast<long long>(first),
                                   static_cast<long long>(first + count - 1)));
@@ -471,7 +471,7 @@ int InitTables(std::string_view database_path, std::string_view cost_path, bool 
     if (loadtables(database_path, samples_in_memory, tables.db) != 0) return -1;
     try {
         if (tables.costs.Load(cost_path) != 0) {
-            ReportError(FormatMessage("Psola::InitTables>>Could not read the join costs>>File "
+            ReportError(SynthMessage("Psola::InitTables>>Could not read the join costs>>File "
                                       "\"%.*s\" is missing, unreadable or its count is 0",
                                       static_cast<int>(cost_path.size()), cost_path.data()));
             return -1;

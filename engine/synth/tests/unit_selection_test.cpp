@@ -49,14 +49,14 @@ TEST(LongestMatch, TakesTheFirstOccurrenceThatReachesTheGreatestLength) {
         {"ab", 0, -1, 0},
     };
     for (const Case& c : cases) {
-        const Match m = LongestMatch(Bytes(c.sentence), c.start, t.get().db);
+        const UnitMatch m = LongestMatch(Bytes(c.sentence), c.start, t.get().db);
         EXPECT_EQ(m.occurrence, c.occurrence) << c.sentence;
         EXPECT_EQ(m.length, c.length) << c.sentence;
     }
 }
 
-std::vector<Unit> Units(const Tables& t, std::string_view sentence) {
-    return MakeSentence(Bytes(sentence), t.get()).value_or(std::vector<Unit>{});
+std::vector<SelectedUnit> Units(const Tables& t, std::string_view sentence) {
+    return MakeSentence(Bytes(sentence), t.get()).value_or(std::vector<SelectedUnit>{});
 }
 
 TEST(MakeSentence, CostsCutAUnitWhereACheaperJoinStartsALongerMatch) {
@@ -64,7 +64,7 @@ TEST(MakeSentence, CostsCutAUnitWhereACheaperJoinStartsALongerMatch) {
     struct Case {
         const char* name;
         std::vector<CostEntry> costs;
-        std::vector<Unit> units;
+        std::vector<SelectedUnit> units;
     } cases[] = {
         // Equal costs: the candidate is the last position, no cut.
         {"equal", {{"a", 5}}, {{1, 4, 0}, {8, 4, 3}, {11, 1, 6}}},
@@ -84,12 +84,12 @@ TEST(MakeSentence, FallsBackToDiphonesAndAlophones) {
     Tables t(SineVoice().Add("kablsm").Build());
     ASSERT_TRUE(t.ok()) << LastError();
     // "ab" only as a pair: a two-symbol unit, the next one starts on b.
-    EXPECT_EQ(Units(t, "abs"), (std::vector<Unit>{{1, 2, 0}, {2, 1, 1}, {4, 1, 2}}));
+    EXPECT_EQ(Units(t, "abs"), (std::vector<SelectedUnit>{{1, 2, 0}, {2, 1, 1}, {4, 1, 2}}));
     // Single alophones do not overlap.
-    EXPECT_EQ(Units(t, "ks"), (std::vector<Unit>{{0, 1, 0}, {4, 1, 1}}));
+    EXPECT_EQ(Units(t, "ks"), (std::vector<SelectedUnit>{{0, 1, 0}, {4, 1, 1}}));
     // A symbol no index knows is dropped with its message.
     ClearError();
-    EXPECT_EQ(Units(t, "kzs"), (std::vector<Unit>{{0, 1, 0}, {4, 1, 2}}));
+    EXPECT_EQ(Units(t, "kzs"), (std::vector<SelectedUnit>{{0, 1, 0}, {4, 1, 2}}));
     EXPECT_EQ(LastError(), "Error in function \"MakeSentence\". Can't find the symbol 'z'.");
     EXPECT_TRUE(Units(t, "").empty());
 }
@@ -97,8 +97,8 @@ TEST(MakeSentence, FallsBackToDiphonesAndAlophones) {
 TEST(MakeSentence, ARecordedStretchGivesOneUnitAndAFinalOneSymbolUnit) {
     Tables t(SineVoice().Add(" abdefg ").Build());
     ASSERT_TRUE(t.ok()) << LastError();
-    EXPECT_EQ(Units(t, "abdefg"), (std::vector<Unit>{{1, 6, 0}, {6, 1, 5}}));
-    EXPECT_EQ(Units(t, " abdefg "), (std::vector<Unit>{{0, 8, 0}, {0, 1, 7}}));
+    EXPECT_EQ(Units(t, "abdefg"), (std::vector<SelectedUnit>{{1, 6, 0}, {6, 1, 5}}));
+    EXPECT_EQ(Units(t, " abdefg "), (std::vector<SelectedUnit>{{0, 8, 0}, {0, 1, 7}}));
 }
 
 struct InitResult {
@@ -110,7 +110,7 @@ struct InitResult {
 InitResult RunInit(const VoiceDatabaseContent& voice, const std::vector<PhonemeRecord>& records) {
     Tables t(voice);
     EXPECT_TRUE(t.ok()) << LastError();
-    std::vector<Unit> units;
+    std::vector<SelectedUnit> units;
     InitResult r;
     ClearError();
     r.result = InitAlophones(records, t.get(), units, r.entries);
@@ -127,7 +127,7 @@ TEST(Init, BuildsOneEntryPerSymbolOfEveryUnit) {
     EXPECT_EQ(r.entries[1].db_index, 1);
     EXPECT_EQ(r.entries[1].pitch_mid, 120);
     EXPECT_EQ(r.entries[1].duration, 80);
-    EXPECT_EQ(r.entries[1].markers, (std::vector<Marker>{{4, 0}, {5, 0}, {6, 0}, {7, 0}}));
+    EXPECT_EQ(r.entries[1].markers, (std::vector<PitchMarker>{{4, 0}, {5, 0}, {6, 0}, {7, 0}}));
     EXPECT_EQ(r.entries[3].db_index, 2);
 }
 
@@ -218,7 +218,7 @@ AlophoneEntry Entry(char symbol, std::int32_t db_index, std::int32_t first_marke
 
 std::vector<std::int32_t> MarkerIndexes(const AlophoneEntry& e) {
     std::vector<std::int32_t> v;
-    for (const Marker& m : e.markers) v.push_back(m.index);
+    for (const PitchMarker& m : e.markers) v.push_back(m.index);
     return v;
 }
 
