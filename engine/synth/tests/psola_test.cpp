@@ -9,6 +9,7 @@
 #include "driver/config.h"
 #include "driver/diag.h"
 #include "driver/sint.h"
+#include "driver/standin_stages.h"
 #include "voice_fixture.h"
 
 namespace tarvox {
@@ -330,6 +331,28 @@ TEST(Construction, TheDriverLoadsTheVoiceFromTheBaseDirectory) {
     Sint sint(config, DefaultStages());
     EXPECT_FALSE(sint.InitPsola());
     EXPECT_FALSE(sint.HasPsola());
+}
+
+TEST(Construction, TheDriverRendersASentenceThroughTheGenerator) {
+    TempDir dir;
+    testing::WriteVoice(dir, Voice());
+    Configuration config;
+    config.SetBaseDirectory(dir.dir());
+    config.switches().pisi_dnevnik = false;
+    StageFactory factory = DefaultStages();
+    factory.converter = [](const Configuration&) { return MakeStandInConverter(); };
+    factory.micro = [](const Configuration&, IConverter&) { return MakeStandInMicro(); };
+    factory.macro = [](const Configuration&, IConverter&) { return MakeStandInMacro(); };
+    Sint sint(config, factory);
+    ASSERT_EQ(sint.InitSint(), 0);
+    ASSERT_TRUE(sint.InitPsola()) << LastError();
+    ASSERT_GT(sint.GrafemskoFonemskaPretvorba("ami"), 0);
+    ASSERT_EQ(sint.Prozodija(nullptr), 0);
+    std::int32_t count = 0;
+    const std::int16_t* samples = sint.SintezaGovoraStream(count);
+    ASSERT_NE(samples, nullptr) << LastError();
+    EXPECT_GT(count, 400 + 3 * 80 * 16 / 2);
+    EXPECT_TRUE(std::any_of(samples + 400, samples + count, [](std::int16_t v) { return v != 0; }));
 }
 
 }  // namespace
