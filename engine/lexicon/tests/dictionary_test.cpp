@@ -134,8 +134,23 @@ TEST_F(DictionaryTest, PlainFilesOnlyWhenAllowedEncipheredAlways) {
     EXPECT_FALSE(Find("miza"));
     EXPECT_EQ(Find("stol"), "sto:u");
     EXPECT_FALSE(Find("ignored"));
-    ASSERT_EQ(dict.LoadFiles(dir.dir(), true, {}), 0);
+    DictionarySettings settings;
+    settings.read_index = false;
+    settings.dct_dir = dir.dir();
+    settings.allow_plain = true;
+    ASSERT_EQ(dict.Load(settings), 0);
     EXPECT_EQ(Find("miza"), "plain");
+}
+
+TEST_F(DictionaryTest, KeysOrderAsUnsignedBytes) {
+    // s with caron (0x9A) sorts after every ASCII letter; a signed order
+    // would put it first and the search would miss keys.
+    dir.Write("a.dct", "\x9aola\t1\r\nzima\t2\r\nabc\t3\r\n\x9a\t4\r\nzz\t5\r\n");
+    ASSERT_EQ(dict.LoadFiles(dir.dir(), true, {}), 0);
+    EXPECT_EQ(dict.Entry(4).key, "\x9aola");
+    for (const auto& [key, value] : std::vector<std::pair<std::string, std::string>>{
+             {"\x9aola", "1"}, {"zima", "2"}, {"abc", "3"}, {"\x9a", "4"}, {"zz", "5"}})
+        EXPECT_EQ(Find(key), value) << key;
 }
 
 struct LoadFailure {
