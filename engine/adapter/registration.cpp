@@ -8,6 +8,7 @@
 #include "driver/diag.h"
 
 #if defined(_WIN32)
+#include <olectl.h>
 #include <oleauto.h>
 #else
 #include <dlfcn.h>
@@ -21,6 +22,7 @@
 namespace tarvox {
 namespace {
 
+#if !defined(_WIN32)
 constexpr char kTypeLibKey[] = "HKEY_CLASSES_ROOT\\TypeLib\\{AAD644AE-FCEB-4673-A5D0-0B898D61ECB1}";
 constexpr char kTypeLibHelp[] = "Simple TTS Engine 1.0 Type Library";
 
@@ -28,6 +30,7 @@ std::string Directory(const std::string& path) {
     const std::size_t p = path.find_last_of("\\/");
     return p == std::string::npos ? std::string() : path.substr(0, p);
 }
+#endif
 
 #if defined(_WIN32)
 
