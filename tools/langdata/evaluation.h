@@ -1,0 +1,49 @@
+// Scores of a converter's transcriptions against a lexicon's: the share of
+// words with every sound right, the phoneme error rate, and the share of
+// words with sounds, stress position and stressed-vowel quality right.
+//
+// "Sounds" compares the names with the stress taken away: a stressed vowel
+// counts as its unstressed counterpart (a: as a, e: and E: as E, o: and O:
+// as O), and W (v before a voiceless consonant) as w, which the back end
+// speaks alike. The full comparison takes the names as they are (W and w
+// still alike), so the stressed syllable and a stressed vowel's quality
+// must both be right.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "ipa.h"
+
+namespace tarvox::langdata {
+
+// The name with stress and stressed-vowel quality removed.
+std::string SoundOf(const std::string& name);
+
+// Edit distance (insertions, deletions, substitutions of whole names).
+std::size_t EditDistance(const Phonemes& a, const Phonemes& b);
+
+struct WordScore {
+    bool sounds_right = false;
+    bool all_right = false;  // sounds, stress position and quality
+    std::size_t edits = 0;   // on the sounds
+    std::size_t length = 0;  // reference names
+};
+
+WordScore ScoreWord(const Phonemes& reference, const Phonemes& hypothesis);
+
+struct Scores {
+    std::size_t words = 0;
+    std::size_t sounds_right = 0;
+    std::size_t all_right = 0;
+    std::size_t edits = 0;
+    std::size_t length = 0;
+
+    void Add(const WordScore& w);
+    double SoundsRate() const;     // share of words with every sound right
+    double PhonemeErrorRate() const;
+    double AllRightRate() const;   // share with sounds, stress and quality right
+};
+
+}  // namespace tarvox::langdata

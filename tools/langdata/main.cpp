@@ -1,0 +1,182 @@
+// tarvox-langdata: builds the language data of a voice from its pronouncing
+// lexicon and measures the converter on the lexicon's held-out words.
+//
+//   tarvox-langdata dictionary LEXICON OUT.dct
+//   tarvox-langdata stats LEXICON GFP_PROFILE OUT_DIR
+//   tarvox-langdata evaluate VOICE_DIR LEXICON [--part held-out|training] [--show N]
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "driver/config.h"
+#include "driver/diag.h"
+#include "driver/files.h"
+#include "driver/profile.h"
+#include "evaluation.h"
+#include "gfp/gfp.h"
+#include "lexicon.h"
+#include "lexicon/syllables.h"
+#include "stats.h"
+
+namespace ld = tarvox::langdata;
+
+namespace {
+
+bool ReadLexiconFile(const std::string& path, std::vector<ld::LexiconEntry>& out) {
+    const auto bytes = tarvox::ReadWholeFile(path);
+    if (!bytes) {
+        std::cerr << "cannot read " << path << "\n";
+        return false;
+    }
+    ld::LexiconReport report;
+    out = ld::ReadLexicon(std::string_view(bytes->data(), bytes->size()), report);
+    for (const std::string& p : report.problems) std::cerr << "skipped: " << p << "\n";
+    return true;
+}
+
+bool WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream f(path, std::ios::binary);
+    f.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (!f) std::cerr << "cannot write " << path << "\n";
+    return static_cast<bool>(f);
+}
+
+// The phonemes of one word as the converter writes it: the sentence's
+// phonetic words without the punctuation marks, cut into inventory names.
+ld::Phonemes WordPhonemes(std::string_view output) {
+    std::string joined;
+    std::size_t i = 0;
+    while (i < output.size()) {
+        std::size_t blank = output.find(' ', i);
+        if (blank == std::string_view::npos) blank = output.size();
+        std::string_view token = output.substr(i, blank - i);
+        i = blank + 1;
+        while (!token.empty() && std::string_view(".,!?;-/$").find(token.front()) != std::string_view::npos)
+            token.remove_prefix(1);
+        while (!token.empty() && std::string_view(".,!?;-/$").find(token.back()) != std::string_view::npos)
+            token.remove_suffix(1);
+        joined += token;
+    }
+    return ld::SplitNames(joined, ld::VoiceInventory());
+}
+
+int Dictionary(const std::string& lexicon, const std::string& out) {
+    std::vector<ld::LexiconEntry> entries;
+    if (!ReadLexiconFile(lexicon, entries)) return 1;
+    const auto training = ld::OnePerWord(ld::Select(entries, ld::Part::kTraining));
+    if (!WriteFile(out, ld::DictionaryText(training))) return 1;
+    std::cout << training.size() << " words written to " << out << "\n";
+    return 0;
+}
+
+int Stats(const std::string& lexicon, const std::string& profile_path, const std::string& dir) {
+    std::vector<ld::LexiconEntry> entries;
+    if (!ReadLexiconFile(lexicon, entries)) return 1;
+    tarvox::Profile profile(profile_path, false);
+    tarvox::Syllabifier syllabifier;
+    if (!profile.IsLoaded() || syllabifier.inventory().Read(profile) != 0) {
+        std::cerr << "cannot read the inventories of " << profile_path << "\n";
+        return 1;
+    }
+    const auto training = ld::OnePerWord(ld::Select(entries, ld::Part::kTraining));
+    const ld::SyllableStatistics st = ld::CountSyllables(training, syllabifier);
+    for (const auto& [name, text] : ld::TableFiles(st))
+        if (!WriteFile(dir + "/" + name, text)) return 1;
+    std::cout << st.used << " words counted, " << st.skipped << " skipped; "
+              << "najverjetnejsi_zlogi by the lexicon: " << ld::MostLikelySyllables(st) << "\n";
+    return 0;
+}
+
+int Evaluate(const std::string& voice, const std::string& lexicon, const std::string& part,
+             int show, bool letter_code) {
+    std::vector<ld::LexiconEntry> entries;
+    if (!ReadLexiconFile(lexicon, entries)) return 1;
+    // Every pronunciation of a word counts: the converter's is scored
+    // against the one it comes closest to.
+    const auto lines = ld::Select(entries, part == "training" ? ld::Part::kTraining : ld::Part::kHeldOut);
+    const auto words = ld::OnePerWord(lines);
+    tarvox::Configuration config;
+    config.SetBaseDirectory(voice);
+    if (config.ProcessSintIni() != 0) {
+        std::cerr << "cannot read sint.ini in " << voice << "\n";
+        return 1;
+    }
+    try {
+        tarvox::TGfp gfp(config.IniGfp(), config);
+        ld::Scores scores;
+        int shown = 0;
+        for (const ld::LexiconEntry& e : words) {
+            std::string lower = e.key;
+            for (char& c : lower) {
+                if (c >= 'A' && c <= 'Z') c = static_cast<char>(c | 0x20);
+                if (c == '^') c = '~';
+                if (c == '[') c = '{';
+                if (c == '@') c = '`';
+            }
+            const std::string text = letter_code ? lower : ld::ToWindows1250(lower);
+            ld::Phonemes hyp;
+            if (gfp.Convert(text.c_str(), true) >= 0) hyp = WordPhonemes(gfp.Output());
+            ld::WordScore s;
+            bool first = true;
+            for (const ld::LexiconEntry& variant : lines) {
+                if (variant.key != e.key) continue;
+                const ld::WordScore v = ld::ScoreWord(variant.phonemes, hyp);
+                if (first || v.all_right > s.all_right ||
+                    (v.all_right == s.all_right && v.edits < s.edits)) s = v;
+                first = false;
+            }
+            scores.Add(s);
+            if (!s.all_right && shown < show) {
+                ++shown;
+                std::cout << e.word << "\t" << ld::Join(e.phonemes) << "\t" << ld::Join(hyp)
+                          << (s.sounds_right ? "\tstress" : "\tsounds") << "\n";
+            }
+        }
+        std::printf("%zu %s words: %.1f %% with every sound right, phoneme error rate %.2f %%, "
+                    "%.1f %% with sounds, stress and stressed-vowel quality right\n",
+                    scores.words, part.c_str(), 100.0 * scores.SoundsRate(),
+                    100.0 * scores.PhonemeErrorRate(), 100.0 * scores.AllRightRate());
+    } catch (int) {
+        std::cerr << "the converter could not be created: " << tarvox::LastError() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"Language data of a tarvox voice from its pronouncing lexicon"};
+    app.require_subcommand(1);
+    int status = 0;
+
+    std::string lexicon, out, profile, dir, voice, part = "held-out";
+    int show = 0;
+    bool letter_code = false;
+    CLI::App* d = app.add_subcommand("dictionary", "derive a dictionary (without held-out words)");
+    d->add_option("lexicon", lexicon, "lexicon (word<TAB>IPA)")->required();
+    d->add_option("out", out, "dictionary file to write")->required();
+    d->callback([&] { status = Dictionary(lexicon, out); });
+
+    CLI::App* s = app.add_subcommand("stats", "derive the six syllable statistics tables");
+    s->add_option("lexicon", lexicon, "lexicon (word<TAB>IPA)")->required();
+    s->add_option("profile", profile, "converter profile (letter inventory)")->required();
+    s->add_option("dir", dir, "directory to write the tables to")->required();
+    s->callback([&] { status = Stats(lexicon, profile, dir); });
+
+    CLI::App* e = app.add_subcommand("evaluate", "measure the converter on lexicon words");
+    e->add_option("voice", voice, "voice directory (with sint.ini)")->required();
+    e->add_option("lexicon", lexicon, "lexicon (word<TAB>IPA)")->required();
+    e->add_option("--part", part, "held-out (default) or training")
+        ->check(CLI::IsMember({"held-out", "training"}));
+    e->add_option("--show", show, "print up to N words that are not all right");
+    e->add_flag("--letter-code", letter_code,
+                "hand the words over in the converter's letter code instead of Windows-1250");
+    e->callback([&] { status = Evaluate(voice, lexicon, part, show, letter_code); });
+
+    CLI11_PARSE(app, argc, argv);
+    return status;
+}
