@@ -3,10 +3,10 @@
 // the same entries for comparison, and lookups.
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "lexicon/dictionary.h"
 
@@ -16,8 +16,8 @@ constexpr int kEntries = 100000;
 
 // Word-like keys of 4 to 12 letters and SAMPA-like pronunciations.
 std::string Word(int i) {
-    static const char* syllables[] = {"ma", "ko", "stri", "ne", "lu", "pa", "ze", "vo", "ri", "da",
-                                      "sto", "ti", "be", "gra", "nu", "je"};
+    static const char* syllables[] = {"ma", "ko", "stri", "ne", "lu", "pa",  "ze", "vo",
+                                      "ri", "da", "sto",  "ti", "be", "gra", "nu", "je"};
     std::string w;
     unsigned v = static_cast<unsigned>(i) * 2654435761u;
     for (int k = 0; k < 2 + (i % 4); ++k) {

@@ -21,7 +21,8 @@ unsigned char FoldAscii(unsigned char c) {
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(static_cast<unsigned char>(a[i])) != FoldAscii(static_cast<unsigned char>(b[i])))
+        if (FoldAscii(static_cast<unsigned char>(a[i])) !=
+            FoldAscii(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -328,7 +329,9 @@ std::optional<std::string_view> Dictionary::Lookup(std::string_view key) const {
     }
     if (found < 0) return std::nullopt;
 
-    auto same = [&](std::ptrdiff_t i) { return key.compare(KeyAt(static_cast<std::size_t>(i))) == 0; };
+    auto same = [&](std::ptrdiff_t i) {
+        return key.compare(KeyAt(static_cast<std::size_t>(i))) == 0;
+    };
     std::ptrdiff_t first = found;
     while (first > 0 && same(first - 1)) --first;
     std::ptrdiff_t chosen = found;
@@ -464,7 +467,8 @@ int PhraseList::Load(std::string_view dct_dir) {
         Release();
         return -1;
     }
-    SplitLines(buffer_, end, [this](std::size_t at) { lines_.push_back(static_cast<std::uint32_t>(at)); });
+    SplitLines(buffer_, end,
+               [this](std::size_t at) { lines_.push_back(static_cast<std::uint32_t>(at)); });
     std::stable_sort(lines_.begin(), lines_.end(), [this](std::uint32_t a, std::uint32_t b) {
         return ComparePhraseKeys(buffer_.data() + a, buffer_.data() + b) < 0;
     });
@@ -472,10 +476,12 @@ int PhraseList::Load(std::string_view dct_dir) {
 }
 
 std::optional<std::string_view> PhraseList::Lookup(std::string_view key) const {
-    auto it = std::lower_bound(lines_.begin(), lines_.end(), key, [this](std::uint32_t line, std::string_view k) {
-        return ComparePhraseKeys(buffer_.data() + line, k) < 0;
-    });
-    if (it == lines_.end() || ComparePhraseKeys(buffer_.data() + *it, key) != 0) return std::nullopt;
+    auto it = std::lower_bound(lines_.begin(), lines_.end(), key,
+                               [this](std::uint32_t line, std::string_view k) {
+                                   return ComparePhraseKeys(buffer_.data() + line, k) < 0;
+                               });
+    if (it == lines_.end() || ComparePhraseKeys(buffer_.data() + *it, key) != 0)
+        return std::nullopt;
     const char* k = buffer_.data() + *it;
     return std::string_view(k + std::strlen(k) + 1);
 }

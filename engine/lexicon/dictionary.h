@@ -49,7 +49,7 @@ inline constexpr std::size_t kDictionaryKeyLimit = 64;
 // first gets priority n, the next n - 1, ... down to 1; an unlisted file 0.
 // Names are compared without regard to case.
 class DictionaryPriorities {
-public:
+  public:
     DictionaryPriorities() = default;
     explicit DictionaryPriorities(std::vector<std::string> names) : names_(std::move(names)) {}
     // Reads "prioriteta_slovarjev" (tab-separated) from the converter
@@ -60,16 +60,16 @@ public:
     std::uint8_t Of(std::string_view file_name) const;
     const std::vector<std::string>& Names() const { return names_; }
 
-private:
+  private:
     std::vector<std::string> names_;
 };
 
 // What the loader needs; no part of it reaches into the converter.
 struct DictionarySettings {
-    std::string dct_dir;          // directory of "*.dst" / "*.dct"
-    std::string index_path;       // the resolved index file
-    bool read_index = true;       // index mode (dovoli_uporabniske_slovarje)
-    bool allow_plain = false;     // dovoli_nesifrirane_slovarje
+    std::string dct_dir;              // directory of "*.dst" / "*.dct"
+    std::string index_path;           // the resolved index file
+    bool read_index = true;           // index mode (dovoli_uporabniske_slovarje)
+    bool allow_plain = false;         // dovoli_nesifrirane_slovarje
     DictionaryPriorities priorities;  // file mode only
 
     // From sint.ini (directory, switches, the index file resolved against
@@ -86,7 +86,7 @@ struct DictionaryRun {
 };
 
 class Dictionary {
-public:
+  public:
     struct EntryView {
         std::string_view key;
         std::string_view pronunciation;
@@ -103,7 +103,8 @@ public:
     int LoadIndex(std::string_view index_path);
 
     // File mode over the sorted listing of a directory.
-    int LoadFiles(std::string_view dct_dir, bool allow_plain, const DictionaryPriorities& priorities);
+    int LoadFiles(std::string_view dct_dir, bool allow_plain,
+                  const DictionaryPriorities& priorities);
 
     // File mode over named files (paths), in the given order; the tools use
     // it to build an index from chosen sources. Files are taken by their
@@ -131,9 +132,9 @@ public:
     // Frees the buffer and the entries.
     void Release();
 
-private:
+  private:
     struct Item {
-        std::uint32_t offset;   // key start in buffer_
+        std::uint32_t offset;  // key start in buffer_
         std::uint8_t priority;
     };
     struct Source {
@@ -157,7 +158,7 @@ std::vector<char> BuildIndexImage(const Dictionary& dictionary);
 // lists of the dictionary directory, sorted by key without regard to case
 // (ASCII letters).
 class PhraseList {
-public:
+  public:
     // pripravi_zlozenke: 0, or -1 after an error.
     int Load(std::string_view dct_dir);
     // Replacement of the key (compared without regard to case), or none.
@@ -165,7 +166,7 @@ public:
     std::size_t Size() const { return lines_.size(); }
     void Release();
 
-private:
+  private:
     std::vector<char> buffer_;
     std::vector<std::uint32_t> lines_;  // key offsets, sorted
 };

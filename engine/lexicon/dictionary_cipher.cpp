@@ -11,7 +11,7 @@ namespace {
 constexpr std::uint32_t kDictionaryKey = 0xD1C7A0B5u;
 
 class KeyStream {
-public:
+  public:
     explicit KeyStream(std::uint32_t length) : state_(kDictionaryKey ^ (length * 2246822519u)) {
         if (state_ == 0) state_ = kDictionaryKey;
     }
@@ -22,7 +22,7 @@ public:
         return static_cast<char>(state_ >> 24);
     }
 
-private:
+  private:
     std::uint32_t state_;
 };
 
@@ -61,7 +61,8 @@ std::vector<char> EncipherDictionary(std::span<const char> plain) {
     std::vector<char> out(kDictionaryCipherHeader + plain.size());
     std::memcpy(out.data(), kDictionaryCipherMagic, 4);
     for (int i = 0; i < 4; ++i) out[4 + i] = static_cast<char>((length >> (8 * i)) & 0xFF);
-    if (!plain.empty()) std::memcpy(out.data() + kDictionaryCipherHeader, plain.data(), plain.size());
+    if (!plain.empty())
+        std::memcpy(out.data() + kDictionaryCipherHeader, plain.data(), plain.size());
     KeyStream ks(length);
     Apply(std::span<char>(out).subspan(kDictionaryCipherHeader), ks);
     return out;
@@ -113,9 +114,10 @@ void EncipherIndexBlock(std::span<char> block) {
 void DecipherIndexBlock(std::span<char> block) {
     for (std::size_t i = 0; i < block.size(); ++i) {
         const auto c = static_cast<unsigned char>(block[i]);
-        const unsigned char p = (i % 2 == 0)
-                                    ? RotateRight3(static_cast<unsigned char>(c ^ kEvenMask))
-                                    : static_cast<unsigned char>(static_cast<unsigned char>(c - kOddAdd) ^ kOddMask);
+        const unsigned char p =
+            (i % 2 == 0)
+                ? RotateRight3(static_cast<unsigned char>(c ^ kEvenMask))
+                : static_cast<unsigned char>(static_cast<unsigned char>(c - kOddAdd) ^ kOddMask);
         block[i] = static_cast<char>(p);
     }
 }

@@ -37,7 +37,7 @@ std::optional<std::vector<char>> DecipherDictionary(std::span<const char> image)
 
 // The deciphering reader over an open file positioned at its start.
 class DictionaryDecipher {
-public:
+  public:
     explicit DictionaryDecipher(std::FILE* f);
     ~DictionaryDecipher();
     DictionaryDecipher(const DictionaryDecipher&) = delete;
@@ -49,7 +49,7 @@ public:
     // announced, over one or several calls); returns how many arrived.
     std::size_t Deliver(std::span<char> out);
 
-private:
+  private:
     struct KeyStreamState;
     std::FILE* file_;
     std::uint32_t length_ = 0;

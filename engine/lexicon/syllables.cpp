@@ -155,7 +155,8 @@ int DeljenjeNaZloge(std::string_view z, std::vector<Syllable>& syllables) {
     return static_cast<int>(syllables.size());
 }
 
-int Syllabifier::pripravi_zlogovanje(Profile& profile, std::string_view stat_dir, char forced_space) {
+int Syllabifier::pripravi_zlogovanje(Profile& profile, std::string_view stat_dir,
+                                     char forced_space) {
     Release();
     if (inventory_.Read(profile) < 0) {
         ReportError("Napaka: v ini datoteki (ini_gfp): pripravi_zlogovanje");
@@ -213,7 +214,8 @@ bool Syllabifier::DolociZvocnostGT(std::string_view letters, std::string& out) c
             continue;
         }
         char sonority = 'n';
-        if (!inventory_.LetterSonority(static_cast<unsigned char>(letters[i]), sonority)) ok = false;
+        if (!inventory_.LetterSonority(static_cast<unsigned char>(letters[i]), sonority))
+            ok = false;
         out.push_back(sonority);
     }
     return ok;

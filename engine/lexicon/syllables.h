@@ -43,13 +43,13 @@ struct Syllable {
 
 // One spelled word under analysis.
 struct WordAnalysis {
-    std::string word;               // at most 127 letters
-    std::string sonority;           // one of v, z, n per letter
-    std::string vowel_consonant;    // v or c per letter
-    std::string divided_sonority;   // syllables joined by the break, <= 639
-    std::string divided_vc;         // the same division of vowel_consonant
+    std::string word;              // at most 127 letters
+    std::string sonority;          // one of v, z, n per letter
+    std::string vowel_consonant;   // v or c per letter
+    std::string divided_sonority;  // syllables joined by the break, <= 639
+    std::string divided_vc;        // the same division of vowel_consonant
     int syllable_count = 0;
-    int stressed = 0;               // 1-based, chosen by the caller
+    int stressed = 0;  // 1-based, chosen by the caller
     std::vector<Syllable> syllables;
     int length = 0;
 };
@@ -75,7 +75,7 @@ std::size_t FilajArray(std::string_view path, std::vector<QualityRecord>& out);
 int DeljenjeNaZloge(std::string_view sonority, std::vector<Syllable>& syllables);
 
 class Syllabifier {
-public:
+  public:
     // Reads the letter and phoneme inventories from the converter profile,
     // then the six tables from the statistics directory, in the order
     // vzn.out, vc.out, vzn_e.out, vzn_o.out, vc_e.out, vc_o.out; the forced
@@ -124,7 +124,7 @@ public:
     // Drops the tables.
     void Release();
 
-private:
+  private:
     PhonemeInventory inventory_;
     std::vector<StressRecord> vzn_, vc_;
     std::vector<QualityRecord> vzn_e_, vzn_o_, vc_e_, vc_o_;

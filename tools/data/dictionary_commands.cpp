@@ -5,8 +5,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <iostream>
+#include <memory>
 
 #include "data_tool.h"
 #include "driver/config.h"
@@ -83,7 +83,8 @@ void AddDictionaryCommands(CLI::App& app, CommandStatus& status) {
     e->add_option("input", enc->input, "plain dictionary file")->required();
     e->add_option("-o,--output", enc->output, "enciphered file (default: input with .dst)");
     e->callback([enc, &status] {
-        const std::string out = enc->output.empty() ? ReplaceExtension(enc->input, ".dst") : enc->output;
+        const std::string out =
+            enc->output.empty() ? ReplaceExtension(enc->input, ".dst") : enc->output;
         const std::string error = EncipherDictionaryFile(enc->input, out);
         if (!error.empty()) {
             std::cerr << "tarvox-data: " << error << "\n";

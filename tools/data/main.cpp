@@ -1,3 +1,5 @@
 #include "data_tool.h"
 
-int main(int argc, char** argv) { return tarvox::data::RunDataTool(argc, argv); }
+int main(int argc, char** argv) {
+    return tarvox::data::RunDataTool(argc, argv);
+}

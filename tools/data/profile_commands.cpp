@@ -4,8 +4,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <iostream>
+#include <memory>
 
 #include "data_tool.h"
 #include "driver/files.h"

@@ -17,14 +17,17 @@ namespace {
 using testing::TempDir;
 
 std::string Enciphered(std::string_view plain) {
-    const std::vector<char> image = EncipherDictionary(std::span<const char>(plain.data(), plain.size()));
+    const std::vector<char> image =
+        EncipherDictionary(std::span<const char>(plain.data(), plain.size()));
     return std::string(image.begin(), image.end());
 }
 
-std::string Str(const std::vector<char>& v) { return std::string(v.begin(), v.end()); }
+std::string Str(const std::vector<char>& v) {
+    return std::string(v.begin(), v.end());
+}
 
 class DictionaryTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ClearError(); }
     std::optional<std::string> Find(std::string_view key) const {
         const auto hit = dict.Lookup(key);
@@ -116,7 +119,7 @@ TEST_F(DictionaryTest, LineFormsAndMissingLineEnd) {
               "brez\r\n"                 // no tab: empty pronunciation
               "dva\tdva:\tkomentar\r\n"  // a further tab ends it
               "zadnja\tzadnja:");        // no line end
-    dir.Write("b.dct", "x\t1\ny\t2\n");   // LF alone does not split
+    dir.Write("b.dct", "x\t1\ny\t2\n");  // LF alone does not split
     ASSERT_EQ(dict.LoadFiles(dir.dir(), true, {}), 0);
     EXPECT_EQ(Find("brez"), "");
     EXPECT_EQ(Find("dva"), "dva:");
@@ -176,17 +179,17 @@ const std::string kGood = Enciphered("k\tv\r\n");
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DictionaryLoadFailure,
-    ::testing::Values(
-        LoadFailure{"EmptyDirectory", {}, true, "Ni slovarja!"},
-        LoadFailure{"OnlyPlainNotAllowed", {{"a.dct", "k\tv\r\n"}}, false, "Ni slovarja!"},
-        LoadFailure{"ShortEncipheredFile",
-                    {{"a.dst", kGood}, {"b.dst", kGood.substr(0, kGood.size() - 2)}},
-                    false,
-                    "     - Napaka pri branju datoteke 1"},
-        LoadFailure{"LengthBeyondTheFile",
-                    {{"a.dst", std::string("TVXD\xff\xff\xff\x7f", 8) + "abc"}},
-                    false,
-                    "     - Napaka pri branju datoteke 0"}),
+    ::testing::Values(LoadFailure{"EmptyDirectory", {}, true, "Ni slovarja!"},
+                      LoadFailure{
+                          "OnlyPlainNotAllowed", {{"a.dct", "k\tv\r\n"}}, false, "Ni slovarja!"},
+                      LoadFailure{"ShortEncipheredFile",
+                                  {{"a.dst", kGood}, {"b.dst", kGood.substr(0, kGood.size() - 2)}},
+                                  false,
+                                  "     - Napaka pri branju datoteke 1"},
+                      LoadFailure{"LengthBeyondTheFile",
+                                  {{"a.dst", std::string("TVXD\xff\xff\xff\x7f", 8) + "abc"}},
+                                  false,
+                                  "     - Napaka pri branju datoteke 0"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DictionaryTest, CorruptHeaderSkipsTheFile) {
@@ -279,7 +282,7 @@ TEST_F(DictionaryTest, RunKeysKeepTheSixtyFourByteLimit) {
 // ------------------------------------------------------------------ index mode
 
 class IndexTest : public DictionaryTest {
-protected:
+  protected:
     // An index image of the given sorted entries.
     std::string Image(const std::string& sources_dir) {
         Dictionary d;
@@ -374,8 +377,7 @@ INSTANTIATE_TEST_SUITE_P(
                         "napacna dolzina: dolzina_indeksov,dolzina_prioritet 28,8\n"},
         IndexCorruption{"Truncated", [](std::string& im) { im.pop_back(); },
                         "napacna dolzina: dolzina_dat "},
-        IndexCorruption{"HugeDataLength",
-                        [](std::string& im) { SetField(im, 4, 0xFFFFFFF0u); },
+        IndexCorruption{"HugeDataLength", [](std::string& im) { SetField(im, 4, 0xFFFFFFF0u); },
                         "napacna dolzina: dolzina_dat "},
         IndexCorruption{"OffsetOutsideTheData",
                         [](std::string& im) {
@@ -396,7 +398,8 @@ INSTANTIATE_TEST_SUITE_P(
                             DecipherIndexBlock(block);
                             std::swap_ranges(block.begin(), block.begin() + 4, block.begin() + 8);
                             EncipherIndexBlock(block);
-                            std::copy(block.begin(), block.end(), im.begin() + static_cast<long>(at));
+                            std::copy(block.begin(), block.end(),
+                                      im.begin() + static_cast<long>(at));
                         },
                         "Napaka: poskodovan indeks slovarja (vrstni red 1)"}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -10,7 +10,7 @@ namespace {
 using testing::TempDir;
 
 class PhraseListTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ClearError(); }
     std::optional<std::string> Find(std::string_view key) const {
         const auto hit = phrases.Lookup(key);
@@ -23,7 +23,7 @@ protected:
 TEST_F(PhraseListTest, LookupIgnoresCaseAcrossAllLists) {
     dir.Write("a.pdc", "Na Primer\tna primer\r\nZ DNE\tz dne\r\n");
     dir.Write("b.PDC", "itd\tin tako dalje");  // no final line end
-    dir.Write("c.dct", "ne\tphrase\r\n");        // not a phrase list
+    dir.Write("c.dct", "ne\tphrase\r\n");      // not a phrase list
     ASSERT_EQ(phrases.Load(dir.dir()), 0);
     EXPECT_EQ(phrases.Size(), 3u);
     EXPECT_EQ(Find("na primer"), "na primer");

@@ -40,27 +40,25 @@ TEST_P(Division, FollowsThePatternCascade) {
 
 INSTANTIATE_TEST_SUITE_P(
     Patterns, Division,
-    ::testing::Values(
-        DivisionCase{"", "0--1[0]"},                 // nothing: one empty syllable
-        DivisionCase{"nzn", "0-2[0]"},               // no vowel: nucleus at 0
-        DivisionCase{"nvn", "0-2[1]"},
-        DivisionCase{"vv", "0-0[0] 1-1[1]"},         // g = 1
-        DivisionCase{"vnv", "0-0[0] 1-2[2]"},        // g = 2: the consonant opens
-        DivisionCase{"vzzv", "0-1[0] 2-3[3]"},       // zzv: the sonorant closes
-        DivisionCase{"vznv", "0-1[0] 2-3[3]"},       // znv
-        DivisionCase{"vnnv", "0-1[0] 2-3[3]"},       // nnv
-        DivisionCase{"vnzv", "0-1[0] 2-3[3]"},       // vnz before a vowel: s + 1
-        DivisionCase{"vnzzv", "0-0[0] 1-4[4]"},      // vnz not before a vowel: s
-        DivisionCase{"vnznv", "0-0[0] 1-4[4]"},      // znv overridden by vnz
-        DivisionCase{"vzznv", "0-2[0] 3-4[4]"},      // g = 4: vzznv gives s + 2
-        DivisionCase{"vzzzv", "0-1[0] 2-4[4]"},      // vzzzv gives s + 1
-        DivisionCase{"vzznzv", "0-2[0] 3-5[5]"},     // g = 5: vzznzv
-        DivisionCase{"vznnzv", "0-3[0] 4-5[5]"},     // g = 5: znnzv gives s + 3
-        DivisionCase{"vnznnzv", "0-3[0] 4-6[6]"},    // g = 6: znnzv
-        DivisionCase{"vzzzznzv", "0-3[0] 4-7[7]"},   // nothing matches: (g-1)/2
-        // Pattern tests look anywhere from the position on: the vzznv of the
-        // second boundary moves the first one too.
-        DivisionCase{"vnznvzznv", "0-2[0] 3-6[4] 7-8[8]"}),
+    ::testing::Values(DivisionCase{"", "0--1[0]"},    // nothing: one empty syllable
+                      DivisionCase{"nzn", "0-2[0]"},  // no vowel: nucleus at 0
+                      DivisionCase{"nvn", "0-2[1]"}, DivisionCase{"vv", "0-0[0] 1-1[1]"},  // g = 1
+                      DivisionCase{"vnv", "0-0[0] 1-2[2]"},       // g = 2: the consonant opens
+                      DivisionCase{"vzzv", "0-1[0] 2-3[3]"},      // zzv: the sonorant closes
+                      DivisionCase{"vznv", "0-1[0] 2-3[3]"},      // znv
+                      DivisionCase{"vnnv", "0-1[0] 2-3[3]"},      // nnv
+                      DivisionCase{"vnzv", "0-1[0] 2-3[3]"},      // vnz before a vowel: s + 1
+                      DivisionCase{"vnzzv", "0-0[0] 1-4[4]"},     // vnz not before a vowel: s
+                      DivisionCase{"vnznv", "0-0[0] 1-4[4]"},     // znv overridden by vnz
+                      DivisionCase{"vzznv", "0-2[0] 3-4[4]"},     // g = 4: vzznv gives s + 2
+                      DivisionCase{"vzzzv", "0-1[0] 2-4[4]"},     // vzzzv gives s + 1
+                      DivisionCase{"vzznzv", "0-2[0] 3-5[5]"},    // g = 5: vzznzv
+                      DivisionCase{"vznnzv", "0-3[0] 4-5[5]"},    // g = 5: znnzv gives s + 3
+                      DivisionCase{"vnznnzv", "0-3[0] 4-6[6]"},   // g = 6: znnzv
+                      DivisionCase{"vzzzznzv", "0-3[0] 4-7[7]"},  // nothing matches: (g-1)/2
+                      // Pattern tests look anywhere from the position on: the vzznv of the
+                      // second boundary moves the first one too.
+                      DivisionCase{"vnznvzznv", "0-2[0] 3-6[4] 7-8[8]"}),
     [](const auto& info) {
         std::string name = info.param.sonority;
         return name.empty() ? std::string("Empty") : name;
@@ -100,7 +98,7 @@ struct Tables {
 };
 
 class SyllabifierTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ClearError(); }
     int Prepare(const std::string& profile_text = kProfile, const Tables& t = Tables{}) {
         stat.Write("vzn.out", t.vzn);
@@ -126,8 +124,8 @@ TEST_F(SyllabifierTest, LetterSonorityWithSyllabicR) {
     ASSERT_EQ(Prepare(), 0);
     EXPECT_EQ(Sonority("prst"), "nvnn");  // r between consonants is a nucleus
     EXPECT_EQ(Sonority("prt"), "nvn");
-    EXPECT_EQ(Sonority("tri"), "nzv");    // a vowel follows
-    EXPECT_EQ(Sonority("rt"), "vn");      // at the start only the next counts
+    EXPECT_EQ(Sonority("tri"), "nzv");  // a vowel follows
+    EXPECT_EQ(Sonority("rt"), "vn");    // at the start only the next counts
     EXPECT_EQ(Sonority("ar"), "vz");
     WordAnalysis w;
     syl.AnalizaBesede("prst", w);
@@ -251,7 +249,8 @@ struct PrepareFailure {
     const char* message;
 };
 
-class PrepareFails : public SyllabifierTest, public ::testing::WithParamInterface<PrepareFailure> {};
+class PrepareFails : public SyllabifierTest,
+                     public ::testing::WithParamInterface<PrepareFailure> {};
 
 TEST_P(PrepareFails, StopsAtTheFirstBadTable) {
     Tables t;

@@ -20,10 +20,11 @@ int RunTool(std::vector<std::string> args) {
 }
 
 class DataToolTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ClearError();
-        src.Write("osnovni.dct", "miza\tmi:za\r\nstol\tstO:u\r\nna\tna\r\nna primer\tnapri:mEr\r\n");
+        src.Write("osnovni.dct",
+                  "miza\tmi:za\r\nstol\tstO:u\r\nna\tna\r\nna primer\tnapri:mEr\r\n");
         src.Write("dodatni.dct", "miza\tmi:zA\r\nokno\to:knO\r\n");
         src.Write("zadnji.dct", "stol\tsto:l\r\nokno\tOkno\r\nna\tnA\r\n");
         src.Write("opombe.txt", "ni\tslovar\r\n");
@@ -43,14 +44,13 @@ protected:
 TEST_F(DataToolTest, EncipheredDictionariesLoadLikeThePlainOnes) {
     for (const char* name : {"osnovni", "dodatni", "zadnji"})
         ASSERT_EQ(RunTool({"encipher-dictionary", src.file(std::string(name) + ".dct"), "-o",
-                       voice.file(std::string("slovarji/") + name + ".dst")}),
+                           voice.file(std::string("slovarji/") + name + ".dst")}),
                   0);
     EXPECT_EQ(ReadFile(voice.file("slovarji/osnovni.dst")).find("miza"), std::string::npos);
 
     const DictionaryPriorities prio({"zadnji.dst", "osnovni.dst"});
     Dictionary plain, enciphered;
-    ASSERT_EQ(plain.LoadFiles(src.dir(), true,
-                              DictionaryPriorities({"zadnji.dct", "osnovni.dct"})),
+    ASSERT_EQ(plain.LoadFiles(src.dir(), true, DictionaryPriorities({"zadnji.dct", "osnovni.dct"})),
               0);
     // Plain dictionaries not allowed: only the enciphered ones count.
     ASSERT_EQ(enciphered.LoadFiles(voice.dir() + "slovarji", false, prio), 0);
@@ -75,9 +75,8 @@ TEST_F(DataToolTest, IndexModeGivesTheAnswersOfFileMode) {
     ASSERT_EQ(indexed.Load(settings), 0);
     EXPECT_EQ(indexed.Size(), 9u);
     EXPECT_EQ(Answers(files), Answers(indexed));
-    EXPECT_EQ(Answers(indexed),
-              (std::vector<std::string>{"mi:za", "sto:l", "Okno", "nA", "napri:mEr", "<none>",
-                                        "<none>"}));
+    EXPECT_EQ(Answers(indexed), (std::vector<std::string>{"mi:za", "sto:l", "Okno", "nA",
+                                                          "napri:mEr", "<none>", "<none>"}));
     const auto run = indexed.LookupRun("na primer je");
     ASSERT_TRUE(run);
     EXPECT_EQ(run->pronunciation, "napri:mEr");
@@ -88,7 +87,7 @@ TEST_F(DataToolTest, IndexFromChosenFilesAndPriorityOptions) {
     // Only two sources, one of them enciphered; the later option is lower.
     ASSERT_EQ(RunTool({"encipher-dictionary", src.file("dodatni.dct")}), 0);
     ASSERT_EQ(RunTool({"build-index", src.file("osnovni.dct"), src.file("dodatni.dst"), "-p",
-                   "DODATNI.DST", "-p", "osnovni.dct", "-o", index}),
+                       "DODATNI.DST", "-p", "osnovni.dct", "-o", index}),
               0);
     Dictionary d;
     ASSERT_EQ(d.LoadIndex(index), 0);
@@ -103,8 +102,8 @@ TEST_F(DataToolTest, FailuresAreReportedWithAnExitStatus) {
     EXPECT_FALSE(std::filesystem::exists(voice.file("x.ndx")));
     EXPECT_NE(RunTool({"encipher-dictionary", src.file("missing.dct")}), 0);
     EXPECT_NE(RunTool({"encipher-profile", src.file("missing.ini")}), 0);
-    EXPECT_NE(RunTool({}), 0);                   // a subcommand is required
-    EXPECT_NE(RunTool({"build-index"}), 0);      // so are its arguments
+    EXPECT_NE(RunTool({}), 0);               // a subcommand is required
+    EXPECT_NE(RunTool({"build-index"}), 0);  // so are its arguments
     EXPECT_NE(RunTool({"no-such-command"}), 0);
 }
 
