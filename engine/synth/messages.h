@@ -6,7 +6,7 @@
 namespace tarvox {
 
 #if defined(__GNUC__)
-__attribute__((format(printf, 1, 2)))
+__attribute__((format(gnu_printf, 1, 2)))
 #endif
 std::string SynthMessage(const char* format, ...);
 
