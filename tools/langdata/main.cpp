@@ -63,6 +63,21 @@ ld::Phonemes WordPhonemes(std::string_view output) {
     return ld::SplitNames(joined, ld::VoiceInventory());
 }
 
+// Cross-validation inside the training part: fold k (0 to 3) holds the
+// training words whose hash, shifted past the held-out bits, is k modulo 4.
+bool InFold(const ld::LexiconEntry& e, int fold) {
+    std::string lower = e.key;
+    return fold >= 0 && (ld::Fnv1a(lower) >> 3) % 4 == static_cast<std::uint32_t>(fold);
+}
+
+std::vector<ld::LexiconEntry> Fold(const std::vector<ld::LexiconEntry>& entries, int fold,
+                                   bool inside) {
+    std::vector<ld::LexiconEntry> out;
+    for (const auto& e : entries)
+        if (InFold(e, fold) == inside) out.push_back(e);
+    return out;
+}
+
 int Dictionary(const std::string& lexicon, const std::string& out) {
     std::vector<ld::LexiconEntry> entries;
     if (!ReadLexiconFile(lexicon, entries)) return 1;
@@ -72,7 +87,8 @@ int Dictionary(const std::string& lexicon, const std::string& out) {
     return 0;
 }
 
-int Stats(const std::string& lexicon, const std::string& profile_path, const std::string& dir) {
+int Stats(const std::string& lexicon, const std::string& profile_path, const std::string& dir,
+          int fold) {
     std::vector<ld::LexiconEntry> entries;
     if (!ReadLexiconFile(lexicon, entries)) return 1;
     tarvox::Profile profile(profile_path, false);
@@ -81,7 +97,7 @@ int Stats(const std::string& lexicon, const std::string& profile_path, const std
         std::cerr << "cannot read the inventories of " << profile_path << "\n";
         return 1;
     }
-    const auto training = ld::OnePerWord(ld::Select(entries, ld::Part::kTraining));
+    const auto training = Fold(ld::OnePerWord(ld::Select(entries, ld::Part::kTraining)), fold, false);
     const ld::SyllableStatistics st = ld::CountSyllables(training, syllabifier);
     for (const auto& [name, text] : ld::TableFiles(st))
         if (!WriteFile(dir + "/" + name, text)) return 1;
@@ -91,12 +107,13 @@ int Stats(const std::string& lexicon, const std::string& profile_path, const std
 }
 
 int Evaluate(const std::string& voice, const std::string& lexicon, const std::string& part,
-             int show, bool letter_code) {
+             int show, bool letter_code, bool use_dictionary) {
     std::vector<ld::LexiconEntry> entries;
     if (!ReadLexiconFile(lexicon, entries)) return 1;
     // Every pronunciation of a word counts: the converter's is scored
     // against the one it comes closest to.
-    const auto lines = ld::Select(entries, part == "training" ? ld::Part::kTraining : ld::Part::kHeldOut);
+    auto lines = ld::Select(entries, part == "held-out" ? ld::Part::kHeldOut : ld::Part::kTraining);
+    if (part != "held-out" && part != "training") lines = Fold(lines, part.back() - '0', true);
     const auto words = ld::OnePerWord(lines);
     tarvox::Configuration config;
     config.SetBaseDirectory(voice);
@@ -118,12 +135,16 @@ int Evaluate(const std::string& voice, const std::string& lexicon, const std::st
             }
             const std::string text = letter_code ? lower : ld::ToWindows1250(lower);
             ld::Phonemes hyp;
-            if (gfp.Convert(text.c_str(), true) >= 0) hyp = WordPhonemes(gfp.Output());
+            if (gfp.Convert(text.c_str(), use_dictionary) >= 0) hyp = WordPhonemes(gfp.Output());
             ld::WordScore s;
             bool first = true;
             for (const ld::LexiconEntry& variant : lines) {
                 if (variant.key != e.key) continue;
-                const ld::WordScore v = ld::ScoreWord(variant.phonemes, hyp);
+                // The lexicon writes "t s" across a morpheme boundary as two
+                // segments; read as the converter's string, they are one name.
+                const ld::Phonemes ref =
+                    ld::SplitNames(ld::Join(variant.phonemes), ld::VoiceInventory());
+                const ld::WordScore v = ld::ScoreWord(ref, hyp);
                 if (first || v.all_right > s.all_right ||
                     (v.all_right == s.all_right && v.edits < s.edits)) s = v;
                 first = false;
@@ -156,6 +177,7 @@ int main(int argc, char** argv) {
     std::string lexicon, out, profile, dir, voice, part = "held-out";
     int show = 0;
     bool letter_code = false;
+    bool no_dictionary = false;
     CLI::App* d = app.add_subcommand("dictionary", "derive a dictionary (without held-out words)");
     d->add_option("lexicon", lexicon, "lexicon (word<TAB>IPA)")->required();
     d->add_option("out", out, "dictionary file to write")->required();
@@ -165,17 +187,21 @@ int main(int argc, char** argv) {
     s->add_option("lexicon", lexicon, "lexicon (word<TAB>IPA)")->required();
     s->add_option("profile", profile, "converter profile (letter inventory)")->required();
     s->add_option("dir", dir, "directory to write the tables to")->required();
-    s->callback([&] { status = Stats(lexicon, profile, dir); });
+    int fold = -1;
+    s->add_option("--leave-out", fold, "leave cross-validation fold 0 to 3 out of the tables");
+    s->callback([&] { status = Stats(lexicon, profile, dir, fold); });
 
     CLI::App* e = app.add_subcommand("evaluate", "measure the converter on lexicon words");
     e->add_option("voice", voice, "voice directory (with sint.ini)")->required();
     e->add_option("lexicon", lexicon, "lexicon (word<TAB>IPA)")->required();
-    e->add_option("--part", part, "held-out (default) or training")
-        ->check(CLI::IsMember({"held-out", "training"}));
+    e->add_option("--part", part, "held-out (default), training, or a cross-validation fold of the training words (fold0 to fold3)")
+        ->check(CLI::IsMember({"held-out", "training", "fold0", "fold1", "fold2", "fold3"}));
     e->add_option("--show", show, "print up to N words that are not all right");
     e->add_flag("--letter-code", letter_code,
                 "hand the words over in the converter's letter code instead of Windows-1250");
-    e->callback([&] { status = Evaluate(voice, lexicon, part, show, letter_code); });
+    e->add_flag("--no-dictionary", no_dictionary, "convert every word by the rules alone");
+    e->callback(
+        [&] { status = Evaluate(voice, lexicon, part, show, letter_code, !no_dictionary); });
 
     CLI11_PARSE(app, argc, argv);
     return status;
