@@ -408,7 +408,9 @@ std::vector<char> BuildIndexImage(const Dictionary& dictionary) {
     EncipherIndexBlock(data);
     EncipherIndexBlock(index);
     const std::uint64_t l = data.size();
-    std::vector<char> image(kIndexHeaderSize);
+    std::vector<char> image;
+    image.reserve(kIndexHeaderSize + data.size() + index.size() + priorities.size());
+    image.resize(kIndexHeaderSize);
     put32(image.data() + 0, kIndexHeaderSize);
     put32(image.data() + 4, l);
     put32(image.data() + 8, l + kIndexHeaderSize);
