@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <new>
 
 #include "driver/config.h"
@@ -15,7 +16,6 @@ TGfp::TGfp(std::string_view profile_path, Configuration& config)
     : config_(config), log_dir_(config.BaseDirectory()) {
     work_.reserve(kGfpTextSize + 1);
     second_.reserve(kGfpTextSize + 1);
-    scratch_.reserve(kGfpTextSize + 1);
     bool enciphered = false;
     if (HasExtension(profile_path, ".ins")) {
         enciphered = true;
@@ -59,12 +59,17 @@ bool TGfp::init(std::string_view profile_path, bool enciphered) {
         Trace("TGFP: Profile could not be created properly!");
         return false;
     }
-    if (!InitProfile()) {
+    try {
+        if (!InitProfile()) {
+            Trace("TGFP: Profile can not be read!");
+            return false;
+        }
+        if (!InitDictionary()) return false;
+        BindTables();
+    } catch (const std::bad_alloc&) {
         Trace("TGFP: Profile can not be read!");
         return false;
     }
-    if (!InitDictionary()) return false;
-    BindTables();
     initialised_ = true;
     return true;
 }
@@ -150,6 +155,15 @@ void TGfp::Rewrite(Step step) {
 
 int TGfp::Convert(const char* text, bool use_dictionary) {
     if (!initialised_ || !words_) return -1;
+    try {
+        return ConvertSentence(text, use_dictionary);
+    } catch (const std::exception&) {
+        // Out of memory inside a step: no sentence, the host goes on.
+        return -1;
+    }
+}
+
+int TGfp::ConvertSentence(const char* text, bool use_dictionary) {
     int length = 0;
     if (text != nullptr && text[0] != '\0') {
         std::size_t size = 0;

@@ -94,6 +94,7 @@ public:
 private:
     bool InitProfile();     // init_gfp_profile
     bool InitDictionary();  // init_gfp_dictionary
+    int ConvertSentence(const char* text, bool use_dictionary);
     void ReleaseTables();
     void BindTables();
     // Runs one rewriting step from work_ into second_ and swaps them back.
@@ -103,7 +104,6 @@ private:
     Configuration& config_;
     std::string work_;     // the text, then the sentence, then its phonemes
     std::string second_;   // output of each rewriting step; the next sentence
-    std::string scratch_;  // working copies of the steps
     AccentLists accents_;
     Syllabifier syllables_;
     CliticLists clitics_;
