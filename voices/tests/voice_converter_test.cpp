@@ -3,13 +3,20 @@
 // change to the rules, lists or dictionaries shows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <string>
 
 #include "driver/config.h"
 #include "driver/diag.h"
+#include "driver/records.h"
+#include "driver/unit_conversion.h"
 #include "gfp/gfp.h"
+#include "lexicon/sampa.h"
+#include "prosody/makro.h"
+#include "prosody/mikro.h"
 
 namespace tarvox {
 namespace {
@@ -73,6 +80,38 @@ TEST_P(VoiceGolden, ReadsAsANativeSpeakerWould) {
 
 TEST_F(VoiceConverter, LoadsWithDictionaries) {
     EXPECT_GT(gfp_->Dictionaries().Size(), 1000u);
+}
+
+// Every golden sentence runs on through both prosody stages and the unit
+// conversion: every punctuation mark has a place, every phoneme a duration,
+// and every unit a name that the back end knows.
+TEST_P(VoiceGolden, RunsThroughProsodyAndUnitConversion) {
+    const std::string phonemes = Phonemes(GetParam().text);
+    TMikro mikro(config_->IniMikro(), gfp_->Phonology());
+    TMakro makro(config_->IniMakro(), gfp_->Phonology());
+    mikro.Reset(0);
+    ClearError();
+    ASSERT_EQ(mikro.Run(phonemes.c_str(), 0), 0) << LastError();
+    EXPECT_EQ(LastError().find("Napaka"), std::string::npos) << LastError();
+    ASSERT_EQ(makro.Run(mikro.Records()), 0) << LastError();
+    std::vector<StageRecord> records(makro.Records().begin(), makro.Records().end());
+    for (const StageRecord& r : records) {
+        if (SymbolOf(r.symbol) == "_") continue;
+        EXPECT_GT(r.duration, 20) << SymbolOf(r.symbol) << " in " << phonemes;
+    }
+    std::vector<PhonemeRecord> units;
+    ASSERT_GT(ConvertUnits(records, PitchSettings{106, 100, 0}, units), 0);
+    for (const PhonemeRecord& u : units) {
+        const std::string_view s = SymbolOf(u.symbol);
+        if (s.empty()) continue;  // the terminator
+        EXPECT_FALSE(ConvertSAMPA(s).empty()) << s << " in " << phonemes;
+        // Voiced units carry a male speaker's pitch.
+        static const std::string_view kVoiceless[] = {"_", "-", "p", "t", "k", "s", "S", "f", "h"};
+        if (std::find(std::begin(kVoiceless), std::end(kVoiceless), s) == std::end(kVoiceless)) {
+            EXPECT_GT(u.pitch_mid, 60) << s << " in " << phonemes;
+            EXPECT_LT(u.pitch_mid, 200) << s << " in " << phonemes;
+        }
+    }
 }
 
 #include "voice_golden.inc"
