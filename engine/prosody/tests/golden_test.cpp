@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "driver/config.h"
 #include "driver/sint.h"
@@ -67,6 +68,38 @@ TEST(Golden, SentenceThroughProzodija) {
     }
     // The macro stage keeps the record count; every list starts with the pause.
     EXPECT_EQ(sint.OutputList().front().duration, 50);
+}
+
+}  // namespace
+}  // namespace tarvox
+
+namespace tarvox {
+namespace {
+
+// Odd text never breaks the stages: random bytes, long words, runs of
+// marks; micro prosody succeeds or reports failure, macro prosody keeps the
+// record count.
+TEST(Robustness, RandomTranscriptions) {
+    testing::PhonologyFixture fx;
+    TMikro mikro(testing::ProsodyDataDir() + "mikro.ini", fx.phonology);
+    TMakro makro(testing::ProsodyDataDir() + "makro.ini", fx.phonology);
+    std::mt19937 rng(7);
+    const std::string alphabet = "aEiOu@:tkpbdgszSZmnlrjvw .,!?;-_\t\"'x";
+    for (int round = 0; round < 300; ++round) {
+        std::string text;
+        const std::size_t length = rng() % 850;
+        for (std::size_t i = 0; i < length; ++i)
+            text.push_back(round % 3 == 0 ? static_cast<char>(1 + rng() % 255)
+                                          : alphabet[rng() % alphabet.size()]);
+        mikro.SetTempo(static_cast<int>(rng() % 21) - 10);
+        const int r = mikro.Run(text.c_str(), 0);
+        ASSERT_TRUE(r == 0 || r == -2) << text;
+        ASSERT_EQ(makro.Run(mikro.Records()), 0);
+        ASSERT_EQ(makro.Records().size(), mikro.Records().size());
+    }
+    // One word far beyond 66 characters and 64 phonemes.
+    ASSERT_EQ(mikro.Run(std::string(400, 'a').c_str(), 0), 0);
+    EXPECT_EQ(mikro.Records().size(), 65u);  // 64 phonemes and the appended mark
 }
 
 }  // namespace
