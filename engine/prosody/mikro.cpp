@@ -547,16 +547,35 @@ void TMikro::Normalise(MikroWord& w) const {
 
 namespace {
 
-// trunc(n + t) for a whole n, in integers: n + floor(t) while n + t >= 0,
-// n + ceil(t) below. It breaks the chain of real-number roundings that
-// rebuilding a ladder rung by rung would be.
-class RoundedStep {
+// Rebuilding a ladder rung by rung, each rung trunc(neighbour + t): for a
+// whole n that is n + floor(t) while n + t >= 0 and n + ceil(t) below. The
+// walk is monotone (floor(t) < 0 implies ceil(t) <= 0, ceil(t) > 0 implies
+// floor(t) >= 0), so it changes between the two increments at most once and
+// every rung has a closed form.
+class RoundedWalk {
   public:
-    explicit RoundedStep(double t)
+    explicit RoundedWalk(double t)
         : down_(static_cast<int>(std::floor(t))),
           up_(static_cast<int>(std::ceil(t))),
           threshold_(static_cast<int>(std::ceil(-t))) {}
-    int operator()(int n) const { return n + (n >= threshold_ ? down_ : up_); }
+
+    // Writes the `count` rungs after `from` to rung[first], rung[first +
+    // stride], ...
+    void Fill(int from, std::array<int, 400>& rung, int first, int stride, int count) const {
+        int n = from;
+        int done = 0;
+        while (done < count) {
+            const bool high = n >= threshold_;
+            const int step = high ? down_ : up_;
+            int steps = count - done;  // how many steps stay in this phase
+            if (high && step < 0) steps = std::min(steps, (n - threshold_) / -step + 1);
+            if (!high && step > 0) steps = std::min(steps, (threshold_ - n - 1) / step + 1);
+            for (int k = 1; k <= steps; ++k)
+                rung[static_cast<std::size_t>(first + stride * (done + k - 1))] = n + k * step;
+            n += steps * step;
+            done += steps;
+        }
+    }
 
   private:
     int down_, up_, threshold_;
@@ -565,14 +584,16 @@ class RoundedStep {
 }  // namespace
 
 std::array<int, 400> DurationLadder(int centre, double short_step, double long_step, int d) {
-    // Steps beyond a million ms per rung say nothing more; the bound keeps
-    // every rung inside int.
+    // Steps beyond a million ms per rung and centres beyond 2^24 ms say
+    // nothing more; the bounds keep every rung inside int.
     constexpr double kMaxStep = 1e6;
+    constexpr int kMaxCentre = 1 << 24;
+    centre = std::clamp(centre, -kMaxCentre, kMaxCentre);
     short_step = std::isfinite(short_step) ? std::clamp(short_step, -kMaxStep, kMaxStep) : 0.0;
     long_step = std::isfinite(long_step) ? std::clamp(long_step, -kMaxStep, kMaxStep) : 0.0;
     auto round = [](double v) { return static_cast<int>(v + 0.5); };
     // Rungs 0..399 around the centre, and rung 400 one long step further.
-    std::array<int, 401> old{};
+    std::array<int, 401> old;
     for (int k = 0; k < 200; ++k)
         old[static_cast<std::size_t>(k)] = round(centre - (200 - k) * short_step);
     for (int k = 200; k <= 400; ++k)
@@ -581,7 +602,7 @@ std::array<int, 400> DurationLadder(int centre, double short_step, double long_s
         return old[static_cast<std::size_t>(i - 1)] <= d &&
                d < old[static_cast<std::size_t>(i + 1)];
     };
-    std::array<int, 400> rung{};
+    std::array<int, 400> rung;
     if (d < centre) {
         int at = 0;
         for (int i = 1; i <= 200; ++i)
@@ -591,8 +612,7 @@ std::array<int, 400> DurationLadder(int centre, double short_step, double long_s
             }
         std::copy_n(old.begin() + at, 201, rung.begin() + 199);
         // each rung one short step below its upper neighbour, rounded
-        const RoundedStep below(0.5 - short_step);
-        for (std::size_t j = 199; j-- > 0;) rung[j] = below(rung[j + 1]);
+        RoundedWalk(0.5 - short_step).Fill(rung[199], rung, 198, -1, 199);
     } else {
         int at = 400;
         for (int i = 200; i <= 398; ++i)
@@ -602,8 +622,7 @@ std::array<int, 400> DurationLadder(int centre, double short_step, double long_s
             }
         std::copy_n(old.begin() + (at - 199), 200, rung.begin());
         // each rung one long step above its lower neighbour, rounded
-        const RoundedStep above(long_step + 0.5);
-        for (std::size_t j = 200; j < 400; ++j) rung[j] = above(rung[j - 1]);
+        RoundedWalk(long_step + 0.5).Fill(rung[199], rung, 200, 1, 200);
     }
     return rung;
 }

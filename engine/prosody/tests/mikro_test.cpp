@@ -291,8 +291,9 @@ std::array<int, 400> LadderByRealSteps(int centre, double s, double l, int d) {
 TEST(DurationLadder, IntegerStepsEqualRealRounding) {
     // Profile-like values: centre 30..150 ms, steps from 0 to 100 % / 25,
     // durations on and beyond both ends, negative rungs included.
+    // Negative percentages run the ladders the other way.
     for (int centre : {30, 75, 90, 150})
-        for (int pct : {0, 10, 20, 25, 30, 37, 40, 50, 75, 100})
+        for (int pct : {-60, -25, 0, 10, 20, 25, 30, 37, 40, 50, 75, 100, 330})
             for (int d : {-5, 0, 10, 29, 60, 89, 90, 91, 140, 300, 2000}) {
                 const double s = centre * pct / 100.0 / 25.0;
                 const double l = centre * (pct + 5) / 100.0 / 25.0;
