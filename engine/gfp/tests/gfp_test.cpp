@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 
 #include "driver/diag.h"
@@ -64,6 +66,27 @@ TEST(TGfpTest, ConvertsSentenceBySentence) {
     EXPECT_STREQ(gfp.Output(), ". lopa:ta . ");
     EXPECT_EQ(gfp.Convert(nullptr, true), -1);
     EXPECT_EQ(gfp.Convert("", true), -1);
+}
+
+TEST(TGfpTest, OddTextStaysWithinTheBuffers) {
+    Voice v;
+    v.Write(GfpProfile(), StatTables(), "a\t" + std::string(900, 'a') + "\r\nb\t\r\n");
+    TGfp gfp(v.GfpPath(), v.config);
+    std::uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    for (int round = 0; round < 40; ++round) {
+        std::string text(static_cast<std::size_t>(next() % 3000) + 1, ' ');
+        for (char& c : text) {
+            const std::uint32_t r = next() % 8;
+            // Mostly letters of the profile, with blanks, marks and any byte.
+            c = r < 4 ? testing::kLower[next() % 26] : r == 4 ? ' ' : r == 5 ? ".,!?/"[next() % 5]
+                                                                              : static_cast<char>(next() % 255 + 1);
+        }
+        if (round % 5 == 0) text = std::string(2000, 'a');  // one long token
+        if (round % 7 == 0) text = "a b a b a b " + text;  // dictionary words
+        for (int r = gfp.Convert(text.c_str(), true); r > 0; r = gfp.Convert(nullptr, true))
+            EXPECT_LE(std::strlen(gfp.Output()), kPhonemeStringLimit);
+    }
 }
 
 TEST(TGfpTest, DictionaryWordsUnlessTheFlagIsClear) {
