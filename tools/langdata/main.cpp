@@ -123,6 +123,8 @@ int Evaluate(const std::string& voice, const std::string& lexicon, const std::st
     }
     try {
         tarvox::TGfp gfp(config.IniGfp(), config);
+        // Words in the letter code pass the character filter as written.
+        if (letter_code) config.switches().podpiraj_ascii7 = true;
         ld::Scores scores;
         int shown = 0;
         for (const ld::LexiconEntry& e : words) {
