@@ -83,10 +83,7 @@ bool TGfp::InitProfile() {
     // pripravi_simbole
     if (classes_.Read(p) != 0) return false;
     // pripravi_stevilke
-    if (normalisation_.PrepareNumbers(p) != 0) {
-        ReportError("Napaka: v ini datoteki (ini_gfp): pripravi_stevilke");
-        return false;
-    }
+    if (normalisation_.PrepareNumbers(p) != 0) return false;
     // pripravi_naglase
     if (accents_.Read(p) != 0) return false;
     // pripravi_pravila
@@ -188,6 +185,7 @@ int TGfp::ConvertSentence(const char* text, bool use_dictionary) {
         if (n.ExpandNumbers(in, out) != 0) out.assign(in);
     });
     Rewrite([&n](std::string_view in, std::string& out) { n.Capitalise(in, out); });
+    normalised_ = work_;
     words_->Convert(work_, use_dictionary, second_);
     std::swap(work_, second_);
 

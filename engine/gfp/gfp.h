@@ -68,6 +68,9 @@ public:
 
     // The phoneme string of the last converted sentence.
     const char* Output() const { return output_.data(); }
+    // The last sentence as it reached word conversion (after units, numbers
+    // and capitals), in the internal letter code.
+    const std::string& NormalisedSentence() const { return normalised_; }
     const std::string& LogDirectory() const { return log_dir_; }
 
     // Character classes for the other stages.
@@ -102,6 +105,7 @@ private:
     void Rewrite(Step step);
 
     Configuration& config_;
+    std::string normalised_;
     std::string work_;     // the text, then the sentence, then its phonemes
     std::string second_;   // output of each rewriting step; the next sentence
     AccentLists accents_;

@@ -1,107 +1,94 @@
 #include "gfp/normalisation.h"
 
+#include "driver/config.h"
 #include "lexicon/char_classes.h"
+#include "lexicon/dictionary.h"
+#include "text/capitals.h"
+#include "text/character_filter.h"
+#include "text/phrases.h"
+#include "text/sentence_splitter.h"
+#include "text/units.h"
 
 namespace tarvox {
 namespace {
 
-bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
-
-void PassThrough(std::string_view in, std::string& out, std::size_t limit) {
-    out.assign(in.substr(0, limit));
+void Bounded(std::string& text, std::size_t limit) {
+    if (text.size() > limit) text.resize(limit);
 }
 
 }  // namespace
 
-int Normalisation::PrepareNumbers(Profile&) { return 0; }
-int Normalisation::PrepareAbbreviations(Profile&) { return 0; }
-int Normalisation::PrepareTimes(Profile&) { return 0; }
+int Normalisation::PrepareNumbers(Profile& profile) { return numbers_.Read(profile); }
+int Normalisation::PrepareAbbreviations(Profile& profile) { return abbreviations_.Read(profile); }
+int Normalisation::PrepareTimes(Profile& profile) { return times_.Read(profile); }
 
 void Normalisation::Release() {
-    pending_.clear();
-    pending_.shrink_to_fit();
-    read_ = 0;
+    numbers_ = NumberTables{};
+    abbreviations_ = AbbreviationTable{};
+    times_ = TimeTables{};
+    // Drops whatever the splitter still held of an earlier text.
+    ProcessSentenceSplitter() = SentenceSplitter{};
 }
 
 void Normalisation::FilterCharacters(std::string_view in, std::string& out) const {
-    PassThrough(in, out, kWholeTextSize);
+    FilterSwitches switches;
+    if (tables_.switches) {
+        switches.podpiraj_ascii7 = tables_.switches->podpiraj_ascii7;
+        switches.sumniki_z_narekovaji = tables_.switches->sumniki_z_narekovaji;
+        switches.kovrat_filter = tables_.switches->kovrat_filter;
+    }
+    tarvox::FilterCharacters(in.substr(0, kWholeTextSize), out, switches);
+    Bounded(out, kWholeTextSize);
 }
 
 void Normalisation::ExpandTimes(std::string_view in, std::string& out) const {
-    PassThrough(in, out, kWholeTextSize);
+    tarvox::ExpandTimes(in, out, times_, *tables_.classes);
+    Bounded(out, kWholeTextSize);
 }
 
 void Normalisation::ExpandAbbreviations(std::string_view in, std::string& out) const {
-    PassThrough(in, out, kWholeTextSize);
+    out.assign(in);
+    tarvox::ExpandAbbreviations(out, abbreviations_, *tables_.classes);
+    Bounded(out, kWholeTextSize);
 }
 
 void Normalisation::SubstitutePhrases(std::string_view in, std::string& out) const {
-    PassThrough(in, out, kWholeTextSize);
-}
-
-bool Normalisation::IsFinal(unsigned char c) const {
-    if (tables_.classes) return tables_.classes->In(c, kKoncnaLocila);
-    return c == '.' || c == '!' || c == '?';
-}
-
-bool Normalisation::IsPunctuation(unsigned char c) const {
-    if (tables_.classes) return tables_.classes->IsPunctuation(c);
-    return c == '.' || c == '!' || c == '?' || c == ',' || c == ';' || c == ':';
+    out.assign(in);
+    const PhraseList* phrases = tables_.phrases;
+    PhraseLookup lookup;
+    if (phrases) lookup = [phrases](std::string_view key) { return phrases->Lookup(key); };
+    tarvox::SubstitutePhrases(out, lookup, *tables_.classes);
+    Bounded(out, kWholeTextSize);
 }
 
 int Normalisation::NextSentence(std::optional<std::string_view> text, std::string& sentence) {
-    if (text) {
-        pending_.assign(*text);
-        read_ = 0;
-    }
-    sentence.clear();
-    auto at = [this](std::size_t i) { return static_cast<unsigned char>(pending_[i]); };
-    while (read_ < pending_.size() && (IsWhite(pending_[read_]) || IsPunctuation(at(read_))))
-        ++read_;
-    if (read_ >= pending_.size()) {
-        pending_.clear();
-        read_ = 0;
-        return 0;
-    }
-    // Room for the closing " ." within the buffer.
-    const std::size_t limit = kWholeTextSize - 2;
-    auto put_blank = [&sentence] {
-        if (!sentence.empty() && sentence.back() != ' ') sentence.push_back(' ');
-    };
-    while (read_ < pending_.size() && sentence.size() + 2 < limit) {
-        const char c = pending_[read_++];
-        if (IsWhite(c)) {
-            put_blank();
-            continue;
-        }
-        if (!IsPunctuation(static_cast<unsigned char>(c))) {
-            sentence.push_back(c);
-            continue;
-        }
-        put_blank();
-        sentence.push_back(c);
-        sentence.push_back(' ');
-        if (IsFinal(static_cast<unsigned char>(c)) &&
-            (read_ >= pending_.size() || IsWhite(pending_[read_])))
-            break;
-    }
-    while (!sentence.empty() && sentence.back() == ' ') sentence.pop_back();
-    if (sentence.empty() || !IsFinal(static_cast<unsigned char>(sentence.back())))
-        sentence += " .";
-    return static_cast<int>(sentence.size());
+    SentenceSplitter& splitter = ProcessSentenceSplitter();
+    const int n = text ? splitter.Next(*text, sentence, *tables_.classes)
+                       : splitter.Next(sentence, *tables_.classes);
+    if (n <= 0) sentence.clear();
+    return n;
 }
 
 void Normalisation::ExpandUnits(std::string_view in, std::string& out) const {
-    PassThrough(in, out, kWholeTextSize);
+    out.assign(in);
+    tarvox::ExpandUnits(out, *tables_.classes);
 }
 
 int Normalisation::ExpandNumbers(std::string_view in, std::string& out) const {
-    PassThrough(in, out, kWholeTextSize);
-    return 0;
+    out.assign(in);
+    const int result = tarvox::ExpandNumbers(out, numbers_, *tables_.classes);
+    if (result < 0) out.assign(in);
+    return result < 0 ? -1 : 0;
 }
 
 void Normalisation::Capitalise(std::string_view in, std::string& out) const {
-    PassThrough(in, out, kWholeTextSize);
+    out.assign(in);
+    const Dictionary* dictionary = tables_.dictionary;
+    CapitalFormLookup is_entry;
+    if (dictionary)
+        is_entry = [dictionary](std::string_view word) { return dictionary->Lookup(word).has_value(); };
+    const bool sms = tables_.switches && tables_.switches->sms_delovanje;
+    CapitalsAndAcronyms(out, *tables_.classes, is_entry, sms);
 }
 
 }  // namespace tarvox

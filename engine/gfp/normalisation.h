@@ -18,16 +18,21 @@
 // steps consult are bound once by the converter (Bind) and stay valid until
 // the next Bind or Release; the steps never keep pointers into the text.
 //
-// The steps here are the minimal versions the converter runs with until the
-// full text normalisation units are connected: the rewriting steps pass the
-// text through (cut to the buffer size), the table steps read nothing, and
-// the sentence division is a simple one (see NextSentence).
+// The steps are the text normalisation units of engine/text; this class
+// holds their tables (number words, abbreviations, time words) and binds
+// them to the converter's character classes, switches and dictionaries. The
+// sentence division keeps its pending text in the process-wide splitter:
+// there is one converter per process.
 #pragma once
 
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "text/abbreviations.h"
+#include "text/numbers.h"
+#include "text/time_expressions.h"
 
 namespace tarvox {
 
@@ -51,9 +56,8 @@ struct NormalisationTables {
 
 class Normalisation {
 public:
-    // Table steps: 0, or -1 after reporting the step's own message. For
-    // PrepareNumbers the converter adds
-    // "Napaka: v ini datoteki (ini_gfp): pripravi_stevilke".
+    // Table steps: 0, or -1 after reporting the step's own message
+    // (PrepareNumbers: "Napaka: v ini datoteki (ini_gfp): pripravi_stevilke").
     int PrepareNumbers(Profile& profile);
     int PrepareAbbreviations(Profile& profile);
     int PrepareTimes(Profile& profile);
@@ -72,12 +76,6 @@ public:
     // writes its first sentence; without: the next sentence of the pending
     // text. Returns the bytes written to `sentence` (at most 10240); 0 when
     // nothing is left, and the pending text is then released.
-    //
-    // The simple division: white space and punctuation before a sentence
-    // are skipped; a sentence ends after ".", "!" or "?" followed by white
-    // space or the end of the text; white space runs become one blank;
-    // punctuation becomes a token of its own; a sentence that does not end
-    // with sentence-final punctuation gets " .".
     int NextSentence(std::optional<std::string_view> text, std::string& sentence);
 
     // Per-sentence steps. ExpandNumbers returns 0, or -1 with `out` holding
@@ -87,13 +85,10 @@ public:
     void Capitalise(std::string_view in, std::string& out) const;
 
 private:
-    bool IsFinal(unsigned char c) const;
-    bool IsPunctuation(unsigned char c) const;
-
     NormalisationTables tables_;
-    // The sentence division's pending text and read position.
-    std::string pending_;
-    std::size_t read_ = 0;
+    NumberTables numbers_;
+    AbbreviationTable abbreviations_;
+    TimeTables times_;
 };
 
 }  // namespace tarvox

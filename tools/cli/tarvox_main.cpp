@@ -12,6 +12,7 @@
 
 #include "driver/files.h"
 #include "driver/sint.h"
+#include "gfp/gfp.h"
 #include "text/codepage.h"
 #include "text/text_pieces.h"
 #include "wav_writer.h"
@@ -35,15 +36,34 @@ int Fail(const std::string& message) {
     return 1;
 }
 
-// Loads the configuration and the stages of the voice; an error line or "".
-std::string StartEngine(const Options& o) {
+// Loads the configuration and the stages of the voice (the waveform
+// generator only when audio is wanted); an error line or "".
+std::string StartEngine(const Options& o, bool audio) {
     using namespace tarvox;
     if (!PathExists(o.voice)) return "voice directory not found: " + o.voice;
     SetBaseDirectory(o.voice);
     if (process_sint_ini_file() < 0) return "cannot read the voice configuration: " + LastError();
+    EngineConfiguration().switches().index_mode = true;
     if (InitSint() < 0) return "cannot initialise the engine: " + LastError();
-    if (!InitPsola()) return "cannot load the voice database: " + LastError();
+    if (audio && !InitPsola()) return "cannot load the voice database: " + LastError();
     return "";
+}
+
+// The internal letter code back to the code page's letters.
+std::string LettersOf(std::string_view internal) {
+    std::string out;
+    for (char c : internal) {
+        switch (c) {
+            case '~': out.push_back('\xE8'); break;  // c caron
+            case '{': out.push_back('\x9A'); break;  // s caron
+            case '`': out.push_back('\x9E'); break;  // z caron
+            case '^': out.push_back('\xC8'); break;
+            case '[': out.push_back('\x8A'); break;
+            case '@': out.push_back('\x8E'); break;
+            default: out.push_back(c);
+        }
+    }
+    return out;
 }
 
 std::string ReadInput(const Options& o, std::string& error) {
@@ -73,7 +93,7 @@ int Say(const Options& o) {
     std::string error;
     const std::string utf8 = ReadInput(o, error);
     if (!error.empty()) return Fail(error);
-    if (auto e = StartEngine(o); !e.empty()) return Fail(e);
+    if (auto e = StartEngine(o, true); !e.empty()) return Fail(e);
     SetTempo(o.rate);
     SetPitch(o.pitch * 5);
     cli::SampleSink sink(o.to_stdout ? "-" : o.out, o.to_stdout);
@@ -108,11 +128,14 @@ int Say(const Options& o) {
     return 0;
 }
 
-// Prints one line per input line: the converter's output for its sentences.
-int Transcribe(const Options& o) {
+// Prints one line per input line: the converter's output for its sentences
+// (phoneme strings, or with `normalised` the text as word conversion gets it).
+int Transcribe(const Options& o, bool normalised) {
     using namespace tarvox;
-    if (auto e = StartEngine(o); !e.empty()) return Fail(e);
-    auto line_out = [](const std::string& utf8) {
+    if (auto e = StartEngine(o, false); !e.empty()) return Fail(e);
+    const auto* gfp = dynamic_cast<const TGfp*>(Engine().converter());
+    if (normalised && !gfp) return Fail("the voice's converter cannot show its normalised text");
+    auto line_out = [&](const std::string& utf8) {
         std::string joined;
         const std::string text = Utf8ToCp1250(utf8);
         for (std::string_view piece : SplitIntoPieces(text)) {
@@ -121,7 +144,13 @@ int Transcribe(const Options& o) {
             for (int r = GrafemskoFonemskaPretvorba(p.c_str()); r > 0;
                  r = GrafemskoFonemskaPretvorba(nullptr)) {
                 if (!joined.empty()) joined += ' ';
-                joined += CurrentTranscription();
+                if (normalised) {
+                    std::string_view sentence = gfp->NormalisedSentence();
+                    if (sentence.substr(0, 2) == ". ") sentence.remove_prefix(2);
+                    joined += LettersOf(sentence);
+                } else {
+                    joined += CurrentTranscription();
+                }
             }
         }
         std::cout << Cp1250ToUtf8(joined) << "\n";
@@ -167,7 +196,7 @@ int main(int argc, char** argv) {
         tarvox::SetTraceHook([](std::string_view t) { std::cerr << "[sled] " << t << "\n"; });
     try {
         if (say->parsed()) return Say(o);
-        return Transcribe(o);
+        return Transcribe(o, normalize->parsed());
     } catch (const std::exception& e) {
         return Fail(e.what());
     }
