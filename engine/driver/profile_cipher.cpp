@@ -3,36 +3,15 @@
 #include <cstring>
 
 #include "driver/files.h"
+#include "driver/keystream.h"
 
 namespace tarvox {
 namespace {
 
 constexpr std::uint32_t kKey = 0x5A17C0DEu;
 
-class KeyStream {
-public:
-    explicit KeyStream(std::uint32_t length) : state_(kKey ^ (length * 2654435761u)) {
-        if (state_ == 0) state_ = kKey;
-    }
-    char Next() {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return static_cast<char>(state_ >> 24);
-    }
-
-private:
-    std::uint32_t state_;
-};
-
 void Apply(std::span<char> data, std::uint32_t length) {
-    KeyStream ks(length);
-    for (char& c : data) c = static_cast<char>(c ^ ks.Next());
-}
-
-std::uint32_t ReadLe32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+    XorKeyStream(kKey, 2654435761u, length).Apply(data);
 }
 
 }  // namespace

@@ -4,36 +4,19 @@
 #include <cstring>
 
 #include "driver/files.h"
+#include "driver/keystream.h"
 
 namespace tarvox {
 namespace {
 
 constexpr std::uint32_t kDictionaryKey = 0xD1C7A0B5u;
 
-class KeyStream {
-  public:
-    explicit KeyStream(std::uint32_t length) : state_(kDictionaryKey ^ (length * 2246822519u)) {
-        if (state_ == 0) state_ = kDictionaryKey;
-    }
-    char Next() {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return static_cast<char>(state_ >> 24);
-    }
-
-  private:
-    std::uint32_t state_;
+// The stream of a dictionary of the given plain length.
+struct KeyStream : XorKeyStream {
+    explicit KeyStream(std::uint32_t length) : XorKeyStream(kDictionaryKey, 2246822519u, length) {}
 };
 
-void Apply(std::span<char> data, KeyStream& ks) {
-    for (char& c : data) c = static_cast<char>(c ^ ks.Next());
-}
-
-std::uint32_t ReadLe32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
+void Apply(std::span<char> data, KeyStream& ks) { ks.Apply(data); }
 
 constexpr unsigned char kEvenMask = 0xA7;
 constexpr unsigned char kOddMask = 0x5C;
