@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "driver/config.h"
@@ -122,7 +123,9 @@ int Evaluate(const std::string& voice, const std::string& lexicon, const std::st
         return 1;
     }
     try {
-        tarvox::TGfp gfp(config.IniGfp(), config);
+        // The converter holds large buffers: it lives on the heap.
+        const auto converter = std::make_unique<tarvox::TGfp>(config.IniGfp(), config);
+        tarvox::TGfp& gfp = *converter;
         // Words in the letter code pass the character filter as written.
         if (letter_code) config.switches().podpiraj_ascii7 = true;
         ld::Scores scores;
