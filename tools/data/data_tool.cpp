@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "driver/diag.h"
+#include "voice_builder.h"
 
 namespace tarvox::data {
 
@@ -21,6 +22,7 @@ int RunDataTool(int argc, const char* const* argv) {
     CommandStatus status;
     AddDictionaryCommands(app, status);
     AddProfileCommands(app, status);
+    AddVoiceCommands(app, status);
     // Messages of the engine's loaders (skipped files and the like) are
     // shown as they are reported.
     SetTraceHook([](std::string_view text) { std::cerr << "tarvox-data: " << text << "\n"; });
