@@ -8,9 +8,12 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "driver/config.h"
 #include "driver/diag.h"
+#include "driver/profile.h"
 #include "driver/records.h"
 #include "driver/unit_conversion.h"
 #include "gfp/gfp.h"
@@ -80,6 +83,30 @@ TEST_P(VoiceGolden, ReadsAsANativeSpeakerWould) {
 
 TEST_F(VoiceConverter, LoadsWithDictionaries) {
     EXPECT_GT(gfp_->Dictionaries().Size(), 1000u);
+}
+
+// The words that the macro prosody treats apart (intonation centres and
+// pauses before words) are written in makro.ini as the converter writes
+// them; otherwise they would never match.
+TEST_F(VoiceConverter, MacroProsodyExceptionsMatchTheConverter) {
+    Profile makro(config_->IniMakro(), false);
+    ASSERT_TRUE(makro.IsLoaded());
+    std::vector<std::string> centres, pauses;
+    makro.GetItems("izjeme_tez", ' ', centres);
+    makro.GetItems("Izjeme_pre", ' ', pauses);
+    const std::pair<const char*, const char*> words[] = {
+        {"kdo", "gdo:"},     {"kaj", "ka:j"},       {"kje", "kje:"},     {"kdaj", "gda:j"},
+        {"kam", "ka:m"},     {"zakaj", "zaka:j"},   {"kako", "kako:"},   {"koliko", "ko:likO"},
+        {"kateri", "kate:ri"}, {"katera", "kate:ra"}, {"katero", "kate:rO"},
+        {"kdo je", "gdo:jE"}, {"kaj je", "ka:jjE"},  {"zakaj je", "zaka:jjE"},
+        {"ampak", "a:mpak"}, {"vendar", "vEnda:r"}, {"toda", "to:da"},
+        {"temve~", "tEFve:tS"}, {"oziroma", "OzirO:ma"}};
+    for (const auto& [text, phonemes] : words) {
+        EXPECT_EQ(Phonemes(std::string(text) + " ."), std::string(". ") + phonemes + " .") << text;
+        const bool listed = std::find(centres.begin(), centres.end(), phonemes) != centres.end() ||
+                            std::find(pauses.begin(), pauses.end(), phonemes) != pauses.end();
+        EXPECT_TRUE(listed) << phonemes;
+    }
 }
 
 // Every golden sentence runs on through both prosody stages and the unit
