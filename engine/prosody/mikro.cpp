@@ -435,9 +435,9 @@ int TMikro::StressedClass(char c, const char* what) const {
 
 int TMikro::UnstressedClass(char c, const char* what) const {
     static constexpr char kClasses[] = "aeiou@";
-    const char lower = phonology_.classes
-                           ? phonology_.classes->ToLower(c)
-                           : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    // Phoneme names are ASCII SAMPA: lower-cased as such, never through the
+    // letter table, where "@" (the schwa) is the code of a capital letter.
+    const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     const char* at = lower ? std::strchr(kClasses, lower) : nullptr;
     if (at) return static_cast<int>(at - kClasses);
     ReportError(std::string(what) + c + ")");

@@ -172,6 +172,15 @@ TEST_F(MikroTest, DurationsByClassAndColumn) {
     }
 }
 
+// The schwa "@" is also the letter code of a capital letter; as a phoneme
+// name it keeps its own vowel class.
+TEST_F(MikroTest, UnstressedSchwaKeepsItsClass) {
+    std::unique_ptr<TMikro> m = Make(Neutral());
+    ClearError();
+    ASSERT_EQ(m->Run("t@ta: ", 0), 0);
+    EXPECT_EQ(LastError().find("nenaglasenih"), std::string::npos) << LastError();
+}
+
 TEST_F(MikroTest, PausesBoundariesAndOutputRecords) {
     std::unique_ptr<TMikro> m = Make(Neutral());
     m->Reset(7);
