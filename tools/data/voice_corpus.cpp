@@ -64,7 +64,10 @@ void AddFillers(std::vector<CorpusRecording>& corpus) {
     for (const auto& rec : corpus) {
         langdata::Phonemes all;
         for (const auto& phrase : rec) {
-            for (const auto& word : phrase) all.insert(all.end(), word.begin(), word.end());
+            for (const auto& word : phrase) {
+                all.insert(all.end(), word.begin(), word.end());
+                all.push_back(" ");  // words meet as the recording says them
+            }
             all.push_back("_");
         }
         for (const std::string& d : Diphones(all)) covered.insert(d);
