@@ -23,3 +23,14 @@ if(TARGET tarvox_data)
     DEPENDS ${TARVOX_VOICE_DIR}/data/QuenlarOrin.dat ${TARVOX_VOICE_DIR}/Cost.dat)
   add_dependencies(voice_quenlar_orin voice_quenlar_orin_database)
 endif()
+
+# The database as built, checked through the driver on 100 sentences.
+if(TARGET tarvox_data AND TARVOX_TESTS AND NOT CMAKE_CROSSCOMPILING)
+  tarvox_test(voice_database_tests
+    SOURCES ${PROJECT_SOURCE_DIR}/tools/data/tests/voice_database_test.cpp
+    DEPENDS tarvox_core)
+  target_compile_definitions(voice_database_tests PRIVATE
+    TARVOX_VOICE_BUILD_DIR="${TARVOX_VOICE_DIR}"
+    TARVOX_CHECK_PHONEMES="${CMAKE_CURRENT_SOURCE_DIR}/corpus/check-phonemes.txt")
+  add_dependencies(voice_database_tests voice_quenlar_orin)
+endif()
