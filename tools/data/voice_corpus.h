@@ -16,7 +16,7 @@ struct CorpusOptions {
     double max_seconds = 420;   // stop adding words past this much speech (estimated)
     int words_per_phrase = 4;
     int phrases_per_recording = 3;
-    int pitch = 38;             // eSpeak's base pitch (0-100), monotone
+    int pitch = 70;             // eSpeak's base pitch (0-100): about 110 Hz, monotone
     int rate = 150;             // words a minute
     bool fillers = true;        // nonsense words for the diphones the words leave out
 };

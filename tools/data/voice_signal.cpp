@@ -131,6 +131,10 @@ std::vector<VoicingFrame> AnalyseVoicing(std::span<const std::int16_t> samples,
         const float* x = &low[s0];
         double e0 = 0;
         for (int i = 0; i < w; ++i) e0 += static_cast<double>(x[i]) * x[i];
+        // Voiced sounds carry most of their energy below 900 Hz; fricative
+        // noise (however periodic its source) does not.
+        const double full = rms[f] * rms[f] * kWindow;
+        if (e0 * kDecimation < options.low_band_share * full) continue;
         double ek = 0;
         for (int i = lag_min; i < w + lag_min; ++i) ek += static_cast<double>(x[i]) * x[i];
         double best = 0;
@@ -147,11 +151,25 @@ std::vector<VoicingFrame> AnalyseVoicing(std::span<const std::int16_t> samples,
             }
         }
         if (best < options.voicing_threshold || best_lag == 0) continue;
-        // Prefer the shortest lag that is nearly as good (no octave drop).
-        for (int k = lag_min + 1; k < best_lag; ++k) {
-            const auto u = static_cast<std::size_t>(k);
-            if (r[u] > 0.9 * best && r[u] >= r[u - 1] && r[u] >= r[u + 1]) {
-                best_lag = k;
+        // Prefer a whole fraction of the best lag (the shortest) where a
+        // peak is nearly as good: no octave drop.
+        for (int div = 8; div >= 2; --div) {
+            const int centre = best_lag / div;
+            if (centre + 2 < lag_min) continue;
+            int found = 0;
+            for (int k = std::max(lag_min, centre - 2); k <= centre + 2 && k < best_lag; ++k) {
+                const auto u = static_cast<std::size_t>(k);
+                if (r[u] > 0.8 * best && r[u] >= r[u - 1] && r[u] >= r[u + 1] && (!found || r[u] > r[static_cast<std::size_t>(found)]))
+                    found = k;
+            }
+            // A true period repeats: every multiple up to the best lag is as good.
+            for (int j = 2; found && j < div; ++j) {
+                double m = 0;
+                for (int k = found * j - 1; k <= found * j + 1; ++k) m = std::max(m, r[static_cast<std::size_t>(k)]);
+                if (m < 0.8 * best) found = 0;
+            }
+            if (found) {
+                best_lag = found;
                 break;
             }
         }
@@ -210,9 +228,15 @@ std::vector<std::int32_t> DetectPitchMarks(std::span<const std::int16_t> samples
         }
         std::size_t g = f;
         while (g < frames.size() && frames[g].voiced) ++g;
-        const long a = std::max(first_allowed, static_cast<long>(f * kHop + kWindow / 2 - kHop / 2));
-        const long b = std::min(last_allowed + 1, static_cast<long>((g - 1) * kHop + kWindow / 2 + kHop / 2));
+        long a = std::max(first_allowed, static_cast<long>(f * kHop + kWindow / 2 - kHop / 2));
+        long b = std::min(last_allowed + 1, static_cast<long>((g - 1) * kHop + kWindow / 2 + kHop / 2));
         f = g;
+        // The stretch runs from its first to its last sample of some weight
+        // (the analysis frames reach into the silence around it).
+        float loud = 0;
+        for (long i = a; i < b; ++i) loud = std::max(loud, std::abs(y[static_cast<std::size_t>(i)]));
+        while (a < b && std::abs(y[static_cast<std::size_t>(a)]) < 0.1f * loud) ++a;
+        while (b > a && std::abs(y[static_cast<std::size_t>(b - 1)]) < 0.1f * loud) --b;
         if (b - a < options.min_period) continue;
         // Polarity: the sign whose per-block extremes are larger.
         double pos = 0, neg = 0;
@@ -254,7 +278,8 @@ std::vector<std::int32_t> DetectPitchMarks(std::span<const std::int16_t> samples
         long last = marks.back();
         const long gap = target - last;
         long count = gap / u;  // whole unvoiced periods
-        if (gap - count * u < options.min_period) --count;
+        // A remainder of less than half a period joins the last one.
+        if (gap - count * u < std::max(options.min_period, u / 2)) --count;
         for (long k = 1; k <= count; ++k) marks.push_back(static_cast<std::int32_t>(last + k * u));
         marks.push_back(static_cast<std::int32_t>(target));
     };

@@ -37,6 +37,8 @@ struct EpochOptions {
     double voicing_threshold = 0.6;
     // Silence level: RMS below this share of the loudest frame's RMS.
     double silence_share = 0.03;
+    // ... and when at least this share of its energy lies below 900 Hz.
+    double low_band_share = 0.1;
 };
 
 struct VoicingFrame {
