@@ -125,8 +125,11 @@ const std::int16_t* Sint::SintezaGovoraStream(std::int32_t& sample_count) {
         return nullptr;
     }
     if (output_.empty()) return nullptr;
-    if (wave_->Run(output_) < 0) return nullptr;
+    // A partial result (-2: an alophone skipped) still has its samples; only
+    // a failed run (-1) gives none.
+    if (wave_->Run(output_) == -1) return nullptr;
     const std::span<const std::int16_t> samples = wave_->Samples();
+    if (samples.empty()) return nullptr;
     sample_count = static_cast<std::int32_t>(samples.size());
     return samples.data();
 }

@@ -54,7 +54,8 @@ public:
 class IWaveGenerator {
 public:
     virtual ~IWaveGenerator() = default;
-    // Renders the output list (ended by a record with an empty symbol).
+    // Renders the output list (ended by a record with an empty symbol); 0,
+    // -2 when something was skipped (the samples are still there), -1.
     virtual int Run(std::span<const PhonemeRecord> units) = 0;
     virtual std::span<const std::int16_t> Samples() const = 0;
 };

@@ -194,6 +194,42 @@ TEST_F(SintTest, SentenceRunsThroughTheStagesInOrder) {
                                         "gfp.convert (null) dict", "gfp.convert (null) dict"}));
 }
 
+// A generator that skipped a unit (-2) still delivers the rest; a failed
+// run (-1) delivers nothing.
+class PartialWave final : public IWaveGenerator {
+public:
+    explicit PartialWave(int result) : result_(result) {}
+    int Run(std::span<const PhonemeRecord>) override {
+        samples_.assign(160, 7);
+        return result_;
+    }
+    std::span<const std::int16_t> Samples() const override { return samples_; }
+
+private:
+    int result_;
+    std::vector<std::int16_t> samples_;
+};
+
+TEST(SintPartial, SkippedUnitsStillSound) {
+    for (int result : {0, -2, -1}) {
+        Configuration cfg;
+        StageFactory f;
+        f.converter = [](const Configuration&) { return MakeStandInConverter(); };
+        f.micro = [](const Configuration&, IConverter&) { return MakeStandInMicro(); };
+        f.macro = [](const Configuration&, IConverter&) { return MakeStandInMacro(); };
+        f.wave = [result](const Configuration&) { return std::make_unique<PartialWave>(result); };
+        Sint sint(cfg, f);
+        cfg.switches().pisi_dnevnik = false;
+        ASSERT_EQ(sint.InitSint(), 0);
+        ASSERT_TRUE(sint.InitPsola());
+        ASSERT_EQ(sint.Prozodija("a"), 0);
+        std::int32_t n = 0;
+        const std::int16_t* samples = sint.SintezaGovoraStream(n);
+        EXPECT_EQ(samples != nullptr, result != -1) << result;
+        EXPECT_EQ(n, result == -1 ? 0 : 160) << result;
+    }
+}
+
 TEST_F(SintTest, EmptyTextIsRefused) {
     ASSERT_EQ(sint.InitSint(), 0);
     EXPECT_EQ(sint.GrafemskoFonemskaPretvorba(""), -1);
