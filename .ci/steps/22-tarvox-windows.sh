@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Cross-builds the engine library tarvox.dll for 64-bit Windows with
 # mingw-w64 (after step 20 has installed the toolchain and configured
-# build-windows) and checks that it imports only system DLLs and exports
-# the component server's entry points and the C interface.
+# build-windows) and checks that it imports only system DLLs, exports
+# the component server's entry points and the C interface, and carries its
+# resources: the registration script (REGISTRY 101), the type library
+# (TYPELIB 1) and string 100 "TtsEng".
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
-build=build-windows
+build=${TARVOX_WINDOWS_BUILD:-build-windows}
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64-x86_64.cmake \
@@ -33,4 +35,23 @@ for export in DllGetClassObject DllCanUnloadNow DllRegisterServer DllUnregisterS
     bad=1
   fi
 done
+
+# The resources, dumped back as a resource script.
+resources=$(x86_64-w64-mingw32-windres -i "$dll" -O rc)
+check_resource() {  # description, extended regular expression
+  if ! grep -qE "$2" <<< "$resources"; then
+    echo "tarvox.dll lacks $1" >&2
+    bad=1
+  fi
+}
+check_resource 'the REGISTRY resource 101' '^101 "REGISTRY"$'
+check_resource 'the registration script text' "TtsEng\.SampleTTSEngine\.1 = s 'SampleTTSEngine Class'"
+check_resource 'the TYPELIB resource 1' '^1 "TYPELIB"$'
+# A type library starts with the signature "MSFT".
+if ! grep -A2 -E '^1 "TYPELIB"$' <<< "$resources" | grep -q '0x5446534dL'; then
+  echo "tarvox.dll: TYPELIB 1 is not a type library" >&2
+  bad=1
+fi
+check_resource 'the string table entry 100 "TtsEng"' '^[[:space:]]*100, "TtsEng"$'
+[ $bad -eq 0 ] && echo "tarvox.dll carries REGISTRY 101, TYPELIB 1 and string 100"
 exit $bad
