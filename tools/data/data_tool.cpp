@@ -7,6 +7,7 @@
 
 #include "driver/diag.h"
 #include "voice_builder.h"
+#include "voice_registration.h"
 
 namespace tarvox::data {
 
@@ -23,6 +24,7 @@ int RunDataTool(int argc, const char* const* argv) {
     AddDictionaryCommands(app, status);
     AddProfileCommands(app, status);
     AddVoiceCommands(app, status);
+    AddVoiceRegistrationCommands(app, status);
     // Messages of the engine's loaders (skipped files and the like) are
     // shown as they are reported.
     SetTraceHook([](std::string_view text) { std::cerr << "tarvox-data: " << text << "\n"; });

@@ -1,0 +1,174 @@
+// register-voices: writes the voice tokens of the bundled voices into the
+// text registry named by TARVOX_REGISTRY, or into a .reg file for the
+// registry editor.
+#include "voice_registration.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+#include "data_tool.h"
+#include "driver/files.h"
+#include "platform/registry_file.h"
+
+namespace tarvox::data {
+
+namespace {
+
+// The voice directory in the separator style of `voices_dir` (a Windows
+// path given to the tool keeps its backslashes).
+std::string JoinDirectory(const std::string& voices_dir, const std::string& name) {
+    if (voices_dir.empty()) return name;
+    const char separator = voices_dir.find('\\') != std::string::npos ? '\\' : '/';
+    const char last = voices_dir.back();
+    if (last == '/' || last == '\\') return voices_dir + name;
+    return voices_dir + separator + name;
+}
+
+std::string Escape(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '\\' || c == '"') out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+void AppendKey(const winreg::TextRegistry& registry, const std::string& path, std::string& out) {
+    out += "[" + path + "]\r\n";
+    for (const winreg::RegistryValue& v : registry.Values(path)) {
+        out += v.name.empty() ? std::string("@") : "\"" + Escape(v.name) + "\"";
+        out += '=';
+        switch (v.type) {
+            case winreg::RegistryValue::Type::String: out += "\"" + Escape(v.text) + "\""; break;
+            case winreg::RegistryValue::Type::Dword: {
+                char hex[16];
+                std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(v.dword));
+                out += std::string("dword:") + hex;
+                break;
+            }
+            case winreg::RegistryValue::Type::Other: out += v.text; break;
+        }
+        out += "\r\n";
+    }
+    out += "\r\n";
+    for (const std::string& sub : registry.SubkeyNames(path)) AppendKey(registry, path + "\\" + sub, out);
+}
+
+}  // namespace
+
+bool TextRegistryWriter::CreateKey(const std::string& path) { return registry_.CreateKey(path); }
+bool TextRegistryWriter::SetString(const std::string& path, const std::string& name,
+                                   const std::string& value) {
+    return registry_.SetString(path, name, value);
+}
+bool TextRegistryWriter::SetDword(const std::string& path, const std::string& name,
+                                  std::uint32_t value) {
+    return registry_.SetDword(path, name, value);
+}
+bool TextRegistryWriter::DeleteKeyTree(const std::string& path) {
+    return registry_.DeleteKeyTree(path);
+}
+bool TextRegistryWriter::KeyExists(const std::string& path) const {
+    return registry_.KeyExists(path);
+}
+bool TextRegistryWriter::HasSubkeys(const std::string& path) const {
+    return !registry_.SubkeyNames(path).empty();
+}
+
+std::vector<VoiceToken> BundledVoiceTokens(const std::string& voices_dir) {
+    const std::string orin = JoinDirectory(voices_dir, "quenlar-orin");
+    const std::string tevo = JoinDirectory(voices_dir, "quenlar-tevo");
+    return {
+        {"TarvoxQuenlarOrin", "Quenlar Orin", "Male", orin, 0},
+        {"TarvoxQuenlarOrinYuAscii", "Quenlar Orin YU-ASCII", "Male", orin, 1},
+        {"TarvoxQuenlarTevo", "Quenlar Tevo", "Female", tevo, 0},
+    };
+}
+
+std::string RegisterVoiceTokens(std::span<const VoiceToken> tokens, RegistryWriter& registry) {
+    for (const VoiceToken& t : tokens) {
+        const std::string key = std::string(kVoiceTokensKey) + "\\" + t.token;
+        const std::string attributes = key + "\\Attributes";
+        // An older token of the same name goes whole, so no stale value stays.
+        if (registry.KeyExists(key) && !registry.DeleteKeyTree(key)) return "cannot remove " + key;
+        const bool ok = registry.CreateKey(key) && registry.SetString(key, "", t.display_name) &&
+                        registry.SetString(key, "CLSID", kEngineClsid) &&
+                        registry.SetString(key, "VoiceName", t.display_name) &&
+                        registry.SetString(key, "Path", t.directory) &&
+                        registry.SetDword(key, "Mode", t.mode) && registry.CreateKey(attributes) &&
+                        registry.SetString(attributes, "Language", "424") &&
+                        registry.SetString(attributes, "Gender", t.gender) &&
+                        registry.SetString(attributes, "Age", "Adult") &&
+                        registry.SetString(attributes, "Name", t.display_name) &&
+                        registry.SetString(attributes, "Vendor", "tarvox");
+        if (!ok) return "cannot write " + key;
+    }
+    return {};
+}
+
+std::string VoiceTokensRegFile(std::span<const VoiceToken> tokens,
+                               const winreg::TextRegistry& registry) {
+    std::string out = "Windows Registry Editor Version 5.00\r\n\r\n";
+    for (const VoiceToken& t : tokens) {
+        const std::string key = std::string(kVoiceTokensKey) + "\\" + t.token;
+        if (registry.KeyExists(key)) AppendKey(registry, key, out);
+    }
+    return out;
+}
+
+void AddVoiceRegistrationCommands(CLI::App& app, CommandStatus& status) {
+    struct Args {
+        std::string voices_dir, reg_file;
+    };
+    auto args = std::make_shared<Args>();
+    CLI::App* c = app.add_subcommand(
+        "register-voices",
+        "Register the bundled voices as voice tokens (in the TARVOX_REGISTRY file or a .reg file)");
+    c->add_option("--voices-dir", args->voices_dir,
+                  "directory holding quenlar-orin and quenlar-tevo (written as given into \"Path\")")
+        ->required();
+    c->add_option("--reg-file", args->reg_file, "write a .reg file instead of the registry file");
+    c->callback([args, &status] {
+        const auto fail = [&status](const std::string& message) {
+            std::cerr << "tarvox-data: " << message << "\n";
+            status.code = 1;
+        };
+        const std::vector<VoiceToken> tokens = BundledVoiceTokens(args->voices_dir);
+        for (const VoiceToken& t : tokens) {
+            std::error_code ec;
+            if (!std::filesystem::is_regular_file(NativePath(t.directory + "/sint.ini"), ec)) {
+                return fail("no voice in " + t.directory + " (sint.ini is missing)");
+            }
+        }
+        if (!args->reg_file.empty()) {
+            winreg::TextRegistry registry;
+            TextRegistryWriter writer(registry);
+            if (std::string error = RegisterVoiceTokens(tokens, writer); !error.empty()) return fail(error);
+            std::ofstream out(NativePath(args->reg_file), std::ios::binary | std::ios::trunc);
+            const std::string text = VoiceTokensRegFile(tokens, registry);
+            out.write(text.data(), static_cast<std::streamsize>(text.size()));
+            out.close();
+            if (!out) return fail("cannot write " + args->reg_file);
+            std::cout << "wrote " << args->reg_file << "\n";
+            return;
+        }
+        const std::optional<std::string> path = winreg::TextRegistry::PathFromEnvironment();
+        if (!path) return fail(std::string(winreg::kRegistryVariable) + " is not set; give --reg-file");
+        std::optional<winreg::RegistryParseError> parse_error;
+        winreg::TextRegistry registry = winreg::TextRegistry::Load(*path, &parse_error);
+        if (parse_error) {
+            return fail(*path + ":" + std::to_string(parse_error->line) + ": " + parse_error->message);
+        }
+        TextRegistryWriter writer(registry);
+        if (std::string error = RegisterVoiceTokens(tokens, writer); !error.empty()) return fail(error);
+        if (!registry.Save(*path)) return fail("cannot write " + *path);
+        std::cout << "registered " << tokens.size() << " voices in " << *path << "\n";
+    });
+}
+
+}  // namespace tarvox::data

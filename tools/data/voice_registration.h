@@ -1,0 +1,77 @@
+// Registration of the bundled voices as voice tokens of the speech platform:
+//
+//   HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Speech\Voices\Tokens\<token>
+//       @           = display name
+//       CLSID       = the engine's class identifier
+//       VoiceName   = display name, Path = voice directory, Mode = 0 or 1
+//     \Attributes
+//       Language = 424, Gender, Age = Adult, Name, Vendor = tarvox
+//
+// The platform hands the token to the engine object, which reads "VoiceName",
+// "Path" and "Mode" from it. Mode 1 is the ASCII-7 variant of a voice.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "adapter/registrar.h"
+
+namespace CLI {
+class App;
+}
+
+namespace tarvox::winreg {
+class TextRegistry;
+}
+
+namespace tarvox::data {
+
+struct CommandStatus;
+
+inline constexpr char kVoiceTokensKey[] =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens";
+inline constexpr char kEngineClsid[] = "{A8ABE95B-7C20-461E-A91A-D2D761F58629}";
+
+struct VoiceToken {
+    std::string token;         // key name under kVoiceTokensKey
+    std::string display_name;  // default value, "VoiceName" and attribute "Name"
+    std::string gender;        // "Male" / "Female"
+    std::string directory;     // "Path"
+    std::uint32_t mode = 0;    // "Mode"
+};
+
+// The three tokens of the bundled voices whose directories ("quenlar-orin",
+// "quenlar-tevo") lie in `voices_dir`.
+std::vector<VoiceToken> BundledVoiceTokens(const std::string& voices_dir);
+
+// Writes the tokens, each replacing an older key of the same name. Empty on
+// success, else the reason of the failure.
+std::string RegisterVoiceTokens(std::span<const VoiceToken> tokens, RegistryWriter& registry);
+
+// The keys of the tokens in the registry editor's export format (CRLF line
+// ends), read back from `registry`.
+std::string VoiceTokensRegFile(std::span<const VoiceToken> tokens,
+                               const winreg::TextRegistry& registry);
+
+// A RegistryWriter over a text registry.
+class TextRegistryWriter final : public RegistryWriter {
+public:
+    explicit TextRegistryWriter(winreg::TextRegistry& registry) : registry_(registry) {}
+    bool CreateKey(const std::string& path) override;
+    bool SetString(const std::string& path, const std::string& name,
+                   const std::string& value) override;
+    bool SetDword(const std::string& path, const std::string& name, std::uint32_t value) override;
+    bool DeleteKeyTree(const std::string& path) override;
+    bool KeyExists(const std::string& path) const override;
+    bool HasSubkeys(const std::string& path) const override;
+
+private:
+    winreg::TextRegistry& registry_;
+};
+
+// register-voices --voices-dir DIR [--reg-file OUT.reg]
+void AddVoiceRegistrationCommands(CLI::App& app, CommandStatus& status);
+
+}  // namespace tarvox::data
