@@ -1,6 +1,6 @@
 // The voice subcommands of tarvox-data:
 //
-//   record-corpus LEXICON OUT_DIR [--seconds S] [--pitch P] [--rate R]
+//   record-corpus LEXICON OUT_DIR [--seconds S] [--pitch P] [--rate R] [--voice V]
 //       chooses the corpus from the lexicon's training part and records it
 //       with eSpeak NG (recNNNN.wav, recNNNN.lab, corpus.txt);
 //   build-database INPUT... -o VOICE_DIR [--peak N] [--inventory PROFILE]
@@ -227,6 +227,7 @@ void AddVoiceCommands(CLI::App& app, CommandStatus& status) {
     c->add_option("--seconds", corpus->options.max_seconds, "speech budget in seconds");
     c->add_option("--pitch", corpus->options.pitch, "eSpeak base pitch 0-100");
     c->add_option("--rate", corpus->options.rate, "eSpeak rate in words a minute");
+    c->add_option("--voice", corpus->options.voice, "eSpeak voice and speaker variant (default sl, e.g. sl+f3)");
     c->callback([corpus, &status] { status.code = RunCorpus(*corpus); });
 }
 

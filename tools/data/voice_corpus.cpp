@@ -277,7 +277,8 @@ std::string RecordCorpus(const std::vector<CorpusRecording>& corpus, const std::
     const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 200, nullptr,
                                        espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_DONT_EXIT);
     if (rate <= 0) return "eSpeak NG could not be started";
-    if (espeak_SetVoiceByName("sl") != EE_OK) return "eSpeak NG has no Slovenian voice";
+    if (espeak_SetVoiceByName(options.voice.c_str()) != EE_OK)
+        return "eSpeak NG has no voice \"" + options.voice + "\"";
     espeak_SetSynthCallback(Callback);
     espeak_SetParameter(espeakRATE, options.rate, 0);
     espeak_SetParameter(espeakPITCH, options.pitch, 0);

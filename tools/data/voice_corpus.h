@@ -17,6 +17,7 @@ struct CorpusOptions {
     int words_per_phrase = 4;
     int phrases_per_recording = 3;
     int pitch = 70;             // eSpeak's base pitch (0-100): about 110 Hz, monotone
+    std::string voice = "sl";   // eSpeak voice and speaker variant, e.g. "sl+f3"
     int rate = 150;             // words a minute
     bool fillers = true;        // nonsense words for the diphones the words leave out
 };
