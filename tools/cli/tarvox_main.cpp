@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -19,12 +20,27 @@
 
 namespace {
 
+// The voice spoken when --voice is not given: the build tree's bundled
+// voice, or else the one installed beside this program
+// (PREFIX/bin/tarvox -> PREFIX/share/tarvox/voices/quenlar-orin).
+std::string DefaultVoice() {
+    namespace fs = std::filesystem;
+    const std::string built = TARVOX_DEFAULT_VOICE;
+    std::error_code ec;
+    if (fs::is_directory(built, ec)) return built;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (ec || self.empty()) return built;
+    const fs::path installed = self.parent_path() / TARVOX_INSTALLED_VOICE;
+    if (fs::is_directory(installed, ec)) return installed.lexically_normal().string();
+    return built;
+}
+
 struct Options {
     std::vector<std::string> text;
     std::string file;
     std::string out = "tarvox.wav";
     bool to_stdout = false;
-    std::string voice = TARVOX_DEFAULT_VOICE;
+    std::string voice = DefaultVoice();
     int rate = 0;
     int pitch = 0;
     int volume = 100;
