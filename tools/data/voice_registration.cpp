@@ -139,11 +139,15 @@ void AddVoiceRegistrationCommands(CLI::App& app, CommandStatus& status) {
             status.code = 1;
         };
         const std::vector<VoiceToken> tokens = BundledVoiceTokens(args->voices_dir);
-        for (const VoiceToken& t : tokens) {
+        // The registry file serves this machine, so its voices must be here;
+        // a .reg file is often made for another one ("C:\..."): only a note.
+        for (std::size_t i = 0; i < tokens.size(); ++i) {
+            const VoiceToken& t = tokens[i];
+            if (i > 0 && tokens[i - 1].directory == t.directory) continue;  // the YU-ASCII mode
             std::error_code ec;
-            if (!std::filesystem::is_regular_file(NativePath(t.directory + "/sint.ini"), ec)) {
-                return fail("no voice in " + t.directory + " (sint.ini is missing)");
-            }
+            if (std::filesystem::is_regular_file(NativePath(t.directory + "/sint.ini"), ec)) continue;
+            if (args->reg_file.empty()) return fail("no voice in " + t.directory + " (sint.ini is missing)");
+            std::cerr << "tarvox-data: note: no voice in " << t.directory << " here\n";
         }
         if (!args->reg_file.empty()) {
             winreg::TextRegistry registry;
