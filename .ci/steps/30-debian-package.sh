@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Builds the Debian package (./run package), installs it with apt, uses what
+# it installed (the command line with its installed voice, the C interface
+# through pkg-config, the speech-dispatcher module when the package has it),
+# then removes it again and checks that none of its files stay behind.
+# Runs as root (CI) or with sudo.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo=sudo
+
+./run package >/dev/null
+deb=$(ls build-deb/tarvox_*.deb | head -n1)
+echo "==> installing $deb"
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "./$deb" >/dev/null
+files=$(dpkg-query -L tarvox)
+
+work=$(mktemp -d)
+cleanup() { rm -rf "$work"; }
+trap cleanup EXIT
+
+# The installed command line finds the installed voice; run it from an
+# empty directory so nothing of the build tree can help it.
+(cd "$work" && /usr/bin/tarvox say "Dober dan, kako ste?" -o "$work/pozdrav.wav" \
+  --voice /usr/share/tarvox/voices/quenlar-orin)
+size=$(stat -c %s "$work/pozdrav.wav")
+echo "installed tarvox spoke $size bytes"
+[ "$size" -gt 16000 ] || { echo "the installed tarvox wrote too little audio" >&2; exit 1; }
+
+# The C interface, built against the installed header and library.
+cat > "$work/hello.c" <<'C'
+#include <stdio.h>
+#include <tarvox.h>
+static size_t total;
+static int on_audio(void* user, const int16_t* samples, size_t count) {
+    (void)user; (void)samples; total += count; return 0;
+}
+int main(void) {
+    tarvox_voice* v = NULL;
+    if (tarvox_open("/usr/share/tarvox/voices/quenlar-tevo", &v) != TARVOX_OK) {
+        fprintf(stderr, "%s\n", tarvox_last_error(NULL));
+        return 1;
+    }
+    tarvox_status s = tarvox_speak(v, "Lep pozdrav iz Ljubljane.", NULL, on_audio, NULL, NULL);
+    tarvox_close(v);
+    printf("%zu samples\n", total);
+    return s == TARVOX_OK && total > 8000 ? 0 : 1;
+}
+C
+cc -o "$work/hello" "$work/hello.c" $(pkg-config --cflags --libs tarvox)
+"$work/hello"
+
+# The speech-dispatcher module, started as the server starts it.
+module=$(echo "$files" | grep '/sd_tarvox$' || true)
+if [ -n "$module" ]; then
+  conf=$(echo "$files" | grep '/tarvox.conf$' | head -n1)
+  reply=$(printf 'INIT\nLIST VOICES\nQUIT\n' | timeout 20 "$module" "$conf")
+  echo "$reply"
+  echo "$reply" | grep -q '^299 OK LOADED SUCCESSFULLY' || { echo "sd_tarvox did not load" >&2; exit 1; }
+  echo "$reply" | grep -q '^200 OK VOICE LIST SENT' || { echo "sd_tarvox listed no voices" >&2; exit 1; }
+fi
+
+echo "==> removing the package"
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get remove --purge -y -qq tarvox >/dev/null
+left=0
+while IFS= read -r f; do
+  [ -f "$f" ] || [ -L "$f" ] || continue
+  echo "left behind: $f" >&2
+  left=1
+done <<< "$files"
+[ -d /usr/share/tarvox ] && { echo "left behind: /usr/share/tarvox" >&2; left=1; }
+[ "$left" -eq 0 ] || exit 1
+echo "package installed, used and removed cleanly"
