@@ -16,6 +16,7 @@
 #include "gfp/gfp.h"
 #include "text/codepage.h"
 #include "text/text_pieces.h"
+#include "engine_speaker.h"
 #include "wav_writer.h"
 
 namespace {
@@ -44,6 +45,9 @@ struct Options {
     int rate = 0;
     int pitch = 0;
     int volume = 100;
+    bool ascii7 = false;
+    bool events = false;
+    std::vector<std::string> marks;
     bool verbose = false;
 };
 
@@ -102,42 +106,45 @@ std::string ReadInput(const Options& o, std::string& error) {
     return buf.str();
 }
 
-// Speaks the text sentence by sentence, writing each sentence's audio as soon
-// as it is synthesised.
+// Speaks the text as the speech platform would: through the engine object
+// (made by the component's class factory) with a voice token of the voice
+// directory and an output site that writes the audio as it arrives.
 int Say(const Options& o) {
     using namespace tarvox;
     std::string error;
     const std::string utf8 = ReadInput(o, error);
     if (!error.empty()) return Fail(error);
-    if (auto e = StartEngine(o, true); !e.empty()) return Fail(e);
-    SetTempo(o.rate);
-    SetPitch(o.pitch * 5);
+    if (!PathExists(o.voice)) return Fail("voice directory not found: " + o.voice);
+    std::vector<cli::Bookmark> marks;
+    for (const std::string& spec : o.marks) {
+        auto mark = cli::ParseBookmark(spec);
+        if (!mark) return Fail("--mark wants POS:NAME, not " + spec);
+        marks.push_back(std::move(*mark));
+    }
+    IClassFactory* factory = cli::ProcessClassFactory();
+    if (!factory) return Fail("the engine's class factory is not available");
+    struct FactoryRef {
+        IClassFactory* f;
+        ~FactoryRef() { f->Release(); }
+    } factory_ref{factory};
+
     cli::SampleSink sink(o.to_stdout ? "-" : o.out, o.to_stdout);
     if (!sink.ok()) return Fail(sink.error());
-    // Volume 100 is the platform's default; the engine doubles the samples
-    // there, clipping at the 16-bit limits.
-    const long scale = 2L * o.volume;
-    std::vector<std::int16_t> scaled;
-    const std::string text = Utf8ToCp1250(utf8);
-    for (std::string_view piece : SplitIntoPieces(text)) {
-        const std::string p(piece);
-        if (p.find_first_not_of(" \t\r\n") == std::string::npos) continue;
-        for (int r = GrafemskoFonemskaPretvorba(p.c_str()); r > 0;
-             r = GrafemskoFonemskaPretvorba(nullptr)) {
-            if (o.verbose) std::cerr << "[fonemi] " << CurrentTranscription() << "\n";
-            if (Prozodija(nullptr) != 0) continue;
-            std::int32_t n = 0;
-            const std::int16_t* samples = SintezaGovoraStream(n);
-            if (!samples || n <= 0) continue;
-            scaled.resize(static_cast<std::size_t>(n));
-            for (std::int32_t i = 0; i < n; ++i) {
-                long v = samples[i] * scale / 100;
-                scaled[static_cast<std::size_t>(i)] =
-                    static_cast<std::int16_t>(v > 32766 ? 32766 : v < -32766 ? -32766 : v);
-            }
-            if (!sink.Write(scaled)) return Fail(sink.error());
-        }
-    }
+    std::ostream& event_out = o.to_stdout ? std::cerr : std::cout;
+    cli::SpeakSettings settings;
+    settings.voice_dir = o.voice;
+    settings.ascii7 = o.ascii7;
+    settings.rate = o.rate;
+    settings.volume = o.volume;
+    settings.pitch = o.pitch;
+    const cli::SpeakOutcome outcome = cli::SpeakThroughEngine(
+        *factory, settings, utf8, marks,
+        [&](std::span<const std::int16_t> samples) { return sink.Write(samples); },
+        [&](const cli::SpokenEvent& e) {
+            if (o.events) event_out << cli::FormatEvent(e) << "\n";
+        });
+    if (!sink.ok()) return Fail(sink.error());
+    if (!outcome.error.empty()) return Fail(outcome.error);
     if (o.verbose)
         std::cerr << "[tarvox] " << sink.written() << " samples ("
                   << static_cast<double>(sink.written()) / 16000.0 << " s)\n";
@@ -198,10 +205,28 @@ int main(int argc, char** argv) {
     say->add_option("-f,--file", o.file, "read the text from a file");
     say->add_option("-o,--output", o.out, "output WAV file")->capture_default_str();
     say->add_flag("--stdout", o.to_stdout, "write raw 16-bit samples to standard output");
-    say->add_option("--rate", o.rate, "speaking rate")->check(CLI::Range(-10, 10));
-    say->add_option("--pitch", o.pitch, "pitch")->check(CLI::Range(-10, 10));
-    say->add_option("--volume", o.volume, "volume (100 = the platform's default)")
+    say->add_option("--rate", o.rate, "speaking rate, as the platform's rate")
+        ->check(CLI::Range(-10, 10));
+    say->add_option("--pitch", o.pitch,
+                    "pitch, as the platform's middle pitch adjustment (one step raises the "
+                    "engine's pitch offset by 2.5, at most 20)")
+        ->check(CLI::Range(-10, 10));
+    say->add_option("--volume", o.volume,
+                    "volume, as the platform's volume (100, its default, doubles the samples, "
+                    "clipped at the 16-bit limits)")
         ->check(CLI::Range(0, 100));
+    say->add_flag("--ascii7", o.ascii7,
+                  "the voice's YU-ASCII mode, the token's Mode 1: the signs that YU-ASCII uses "
+                  "for letters (such as ^ ~ [ { @ `) are read as those letters");
+    say->add_option("--mark", o.marks,
+                    "POS:NAME  a bookmark before character POS of the text (0 = its start); "
+                    "the engine reports it as an event. May be given more than once")
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    say->add_flag("--events", o.events,
+                  "print the engine's events, one a line: audio offset in bytes, kind (word, "
+                  "bookmark), text position and length (in characters), and a bookmark's "
+                  "name (to standard error with --stdout)");
     CLI::App* phonemes = app.add_subcommand("phonemes", "print the phoneme strings");
     common(phonemes);
     CLI::App* normalize = app.add_subcommand("normalize", "print the normalised text");
