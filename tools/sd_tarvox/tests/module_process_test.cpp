@@ -24,10 +24,11 @@ struct CApiSpeech {
 };
 
 CApiSpeech SpeakInProcess(const std::string& text, const tarvox_settings& settings,
-                          const std::vector<tarvox_mark>& marks = {}) {
+                          const std::vector<tarvox_mark>& marks = {},
+                          const std::string& voice = TARVOX_VOICE_BUILD_DIR) {
     CApiSpeech out;
     tarvox_voice* v = nullptr;
-    if (tarvox_open(TARVOX_VOICE_BUILD_DIR, &v) != TARVOX_OK) {
+    if (tarvox_open(voice.c_str(), &v) != TARVOX_OK) {
         ADD_FAILURE() << tarvox_last_error(nullptr);
         return out;
     }
@@ -146,6 +147,53 @@ TEST_F(ModuleProcessTest, CharactersAndKeysAreSpelled) {
         }
         EXPECT_FALSE(expected.empty());
         EXPECT_EQ(s.audio, expected) << c.message;
+    }
+    Quit(m);
+}
+
+TEST_F(ModuleProcessTest, SpellingModeSpeaksCharacterByCharacter) {
+    ModuleProcess m(config);
+    Start(m);
+    m.Send("SET\nspelling_mode=on\ncap_let_recogn=spell\n.\n");
+    EXPECT_EQ(m.Line(), "203 OK RECEIVING SETTINGS");
+    EXPECT_EQ(m.Line(), "203 OK SETTINGS RECEIVED");
+    Speak(m, "SPEAK", "<speak>Ab</speak>");
+    const Spoken s = ReadSpeech(m);
+    ASSERT_TRUE(s.complete);
+    std::vector<std::int16_t> expected;
+    for (const char* piece : {"velika", "A", "b"}) {
+        const auto a = SpeakInProcess(piece, {0, 0, 100}).audio;
+        expected.insert(expected.end(), a.begin(), a.end());
+    }
+    EXPECT_EQ(s.audio, expected);
+    Quit(m);
+}
+
+TEST_F(ModuleProcessTest, VoicesAreChosenByNameAndByType) {
+    const std::string tevo =
+        (std::filesystem::path(TARVOX_VOICE_BUILD_DIR).parent_path() / "quenlar-tevo").string();
+    if (!std::filesystem::is_directory(tevo)) GTEST_SKIP() << "no voice " << tevo;
+    ModuleProcess m(config);
+    Start(m);
+    struct Case {
+        const char* settings;
+        std::string voice;
+    };
+    const Case cases[] = {
+        {"synthesis_voice=Quenlar Tevo\n", tevo},
+        {"synthesis_voice=NULL\nvoice=male1\n", TARVOX_VOICE_BUILD_DIR},
+        {"voice=female2\n", tevo},
+        {"synthesis_voice=Quenlar Orin\n", TARVOX_VOICE_BUILD_DIR},
+        {"synthesis_voice=No Such Voice\nvoice=male1\n", TARVOX_VOICE_BUILD_DIR},
+    };
+    for (const Case& c : cases) {
+        m.Send(std::string("SET\n") + c.settings + ".\n");
+        EXPECT_EQ(m.Line(), "203 OK RECEIVING SETTINGS");
+        EXPECT_EQ(m.Line(), "203 OK SETTINGS RECEIVED");
+        Speak(m, "SPEAK", "Dober dan.");
+        const Spoken s = ReadSpeech(m);
+        ASSERT_TRUE(s.complete);
+        EXPECT_EQ(s.audio, SpeakInProcess("Dober dan.", {0, 0, 100}, {}, c.voice).audio) << c.settings;
     }
     Quit(m);
 }
