@@ -17,7 +17,9 @@
 #include "driver/files.h"
 #include "driver/profile.h"
 #include "evaluation.h"
+#include "gfp/accent.h"
 #include "gfp/gfp.h"
+#include "lexicon/char_classes.h"
 #include "lexicon.h"
 #include "lexicon/syllables.h"
 #include "stats.h"
@@ -89,7 +91,7 @@ int Dictionary(const std::string& lexicon, const std::string& out) {
 }
 
 int Stats(const std::string& lexicon, const std::string& profile_path, const std::string& dir,
-          int fold) {
+          int fold, const ld::TableOptions& options) {
     std::vector<ld::LexiconEntry> entries;
     if (!ReadLexiconFile(lexicon, entries)) return 1;
     tarvox::Profile profile(profile_path, false);
@@ -98,9 +100,21 @@ int Stats(const std::string& lexicon, const std::string& profile_path, const std
         std::cerr << "cannot read the inventories of " << profile_path << "\n";
         return 1;
     }
+    // The tables serve only the words that the accent lists leave open.
+    tarvox::CharClasses classes;
+    tarvox::AccentLists accents;
+    if (classes.Read(profile) != 0 || accents.Read(profile) != 0) {
+        std::cerr << "cannot read the character classes and accent lists of " << profile_path
+                  << "\n";
+        return 1;
+    }
+    ld::CountOptions count;
+    count.decided_by_lists = [&](std::string_view key) {
+        return accents.StressByLists(key, classes) != 0;
+    };
     const auto training = Fold(ld::OnePerWord(ld::Select(entries, ld::Part::kTraining)), fold, false);
-    const ld::SyllableStatistics st = ld::CountSyllables(training, syllabifier);
-    for (const auto& [name, text] : ld::TableFiles(st))
+    const ld::SyllableStatistics st = ld::CountSyllables(training, syllabifier, count);
+    for (const auto& [name, text] : ld::TableFiles(st, options))
         if (!WriteFile(dir + "/" + name, text)) return 1;
     std::cout << st.used << " words counted, " << st.skipped << " skipped; "
               << "najverjetnejsi_zlogi by the lexicon: " << ld::MostLikelySyllables(st) << "\n";
@@ -194,7 +208,17 @@ int main(int argc, char** argv) {
     s->add_option("dir", dir, "directory to write the tables to")->required();
     int fold = -1;
     s->add_option("--leave-out", fold, "leave cross-validation fold 0 to 3 out of the tables");
-    s->callback([&] { status = Stats(lexicon, profile, dir, fold); });
+    // Chosen by four-fold cross-validation inside the training words: the
+    // whole-word patterns help only where five words or more agree, and
+    // the e/o patterns almost never beat the rules' letter contexts.
+    ld::TableOptions table;
+    table.min_stress_words = 5;
+    table.min_quality_words = 20;
+    s->add_option("--min-stress-words", table.min_stress_words,
+                  "leave out stress patterns seen in fewer words")->capture_default_str();
+    s->add_option("--min-quality-words", table.min_quality_words,
+                  "leave out e/o quality patterns seen in fewer words")->capture_default_str();
+    s->callback([&] { status = Stats(lexicon, profile, dir, fold, table); });
 
     CLI::App* e = app.add_subcommand("evaluate", "measure the converter on lexicon words");
     e->add_option("voice", voice, "voice directory (with sint.ini)")->required();

@@ -55,20 +55,20 @@ bool IsLowerWord(std::string_view key) {
 }  // namespace
 
 int StressedSyllable(const Phonemes& phonemes, std::string* vowel) {
-    int n = 0;
+    int n = 0, stressed = 0;
     for (const std::string& p : phonemes) {
         if (!IsVowelName(p)) continue;
         ++n;
         if (IsStressedName(p)) {
             if (vowel) *vowel = p;
-            return n;
+            stressed = n;
         }
     }
-    return 0;
+    return stressed;
 }
 
 SyllableStatistics CountSyllables(const std::vector<LexiconEntry>& entries,
-                                  const Syllabifier& syllabifier) {
+                                  const Syllabifier& syllabifier, const CountOptions& options) {
     SyllableStatistics st;
     const char brk = syllabifier.inventory().SyllableBreak();
     for (const LexiconEntry& e : entries) {
@@ -90,9 +90,11 @@ SyllableStatistics CountSyllables(const std::vector<LexiconEntry>& entries,
         ++st.used;
         const std::string son = Dotted(r.divided_sonority, brk);
         const std::string vc = Dotted(r.divided_vc, brk);
-        st.sonority[son][stressed]++;
-        st.vowel_consonant[vc][stressed]++;
-        st.by_length[r.syllable_count][stressed]++;
+        if (!options.decided_by_lists || !options.decided_by_lists(e.key)) {
+            st.sonority[son][stressed]++;
+            st.vowel_consonant[vc][stressed]++;
+            st.by_length[r.syllable_count][stressed]++;
+        }
         const int nucleus = r.syllables[static_cast<std::size_t>(stressed - 1)].nucleus;
         const char letter = nucleus >= 0 && static_cast<std::size_t>(nucleus) < e.key.size()
                                 ? e.key[static_cast<std::size_t>(nucleus)]
@@ -109,18 +111,21 @@ SyllableStatistics CountSyllables(const std::vector<LexiconEntry>& entries,
     return st;
 }
 
-std::map<std::string, std::string> TableFiles(const SyllableStatistics& st) {
+std::map<std::string, std::string> TableFiles(const SyllableStatistics& st,
+                                              const TableOptions& options) {
     std::map<std::string, std::string> files;
-    auto stress = [](const std::map<std::string, std::map<int, int>>& m) {
+    auto stress = [&](const std::map<std::string, std::map<int, int>>& m) {
         std::string out;
         for (const auto& [key, counts] : m)
-            out += key + ' ' + std::to_string(MostFrequent(counts)) + ' ' +
+            if (Total(counts) >= options.min_stress_words)
+                out += key + ' ' + std::to_string(MostFrequent(counts)) + ' ' +
                    std::to_string(Total(counts)) + '\n';
         return out;
     };
-    auto quality = [](const std::map<std::string, std::map<char, int>>& m) {
+    auto quality = [&](const std::map<std::string, std::map<char, int>>& m) {
         std::string out;
-        for (const auto& [key, counts] : m) out += key + '\t' + MostFrequent(counts) + '\n';
+        for (const auto& [key, counts] : m)
+            if (Total(counts) >= options.min_quality_words) out += key + '\t' + MostFrequent(counts) + '\n';
         return out;
     };
     files["vzn.out"] = stress(st.sonority);

@@ -34,12 +34,15 @@ protected:
     Syllabifier syllabifier_;
 };
 
-TEST(StressedSyllable, CountsVowelsUpToTheFirstStressedOne) {
+TEST(StressedSyllable, TheMainStressIsTheLastStressedVowel) {
     std::string vowel;
     EXPECT_EQ(StressedSyllable({"v", "O", "d", "a:"}, &vowel), 2);
     EXPECT_EQ(vowel, "a:");
     EXPECT_EQ(StressedSyllable({"t", "@:", "r", "g"}), 1);
     EXPECT_EQ(StressedSyllable({"p", "a"}), 0);
+    // najlep{i: the prefix carries a secondary stress
+    EXPECT_EQ(StressedSyllable({"n", "a:", "j", "l", "e:", "p", "S", "i"}, &vowel), 2);
+    EXPECT_EQ(vowel, "e:");
 }
 
 TEST_F(StatsTest, PatternsTakeTheMostFrequentStressedSyllable) {
@@ -64,6 +67,36 @@ TEST_F(StatsTest, PatternsTakeTheMostFrequentStressedSyllable) {
     EXPECT_NE(files.at("vzn_o.out").find("z/o.nv\to\n"), std::string::npos) << files.at("vzn_o.out");
     EXPECT_NE(files.at("vc_o.out").find("c/o.cv\to\n"), std::string::npos);
     EXPECT_EQ(MostLikelySyllables(st), "1\t1");
+}
+
+TEST_F(StatsTest, WordsTheListsDecideCountOnlyForTheQuality) {
+    // teta is decided by the lists: it leaves the stress tables, but its
+    // open e still counts.
+    CountOptions options;
+    options.decided_by_lists = [](std::string_view key) { return key == "teta"; };
+    const auto st = CountSyllables(Entries("pika\tp \xC3\xAD\xCB\x90 k a\n"
+                                           "teta\tt \xC9\x9B\xCC\x81\xCB\x90 t a\n"),
+                                   syllabifier_, options);
+    EXPECT_EQ(st.used, 2u);
+    const auto files = TableFiles(st);
+    EXPECT_EQ(files.at("vzn.out"), "nv.nv 1 1\n");
+    EXPECT_EQ(files.at("vzn_e.out"), "n/e.nv\tE\n");
+    EXPECT_EQ(MostLikelySyllables(st), "1\t1");
+}
+
+TEST_F(StatsTest, RarePatternsAreLeftOut) {
+    const auto st = CountSyllables(Entries("pika\tp \xC3\xAD\xCB\x90 k a\n"
+                                           "kosa\tk \xC9\x94 s \xC3\xA1\xCB\x90\n"
+                                           "voda\t\xCA\x8B \xC3\xB3\xCB\x90 d a\n"),
+                                   syllabifier_);
+    TableOptions options;
+    options.min_stress_words = 2;
+    options.min_quality_words = 2;
+    const auto files = TableFiles(st, options);
+    // nv.nv (pika, kosa) stays; zv.nv (voda) and every quality pattern go.
+    EXPECT_EQ(files.at("vzn.out"), "nv.nv 1 2\n");
+    EXPECT_EQ(files.at("vc.out"), "cv.cv 1 3\n");
+    EXPECT_EQ(files.at("vzn_o.out"), "-\te\n");
 }
 
 TEST_F(StatsTest, WordsWhoseSyllablesDoNotMatchAreSkipped) {
