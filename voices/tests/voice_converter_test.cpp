@@ -85,6 +85,15 @@ TEST_F(VoiceConverter, LoadsWithDictionaries) {
     EXPECT_GT(gfp_->Dictionaries().Size(), 1000u);
 }
 
+// A capital Z-caron is a letter with its small partner: a name that begins
+// with it and a word written in capitals read as the small letters would
+// (Windows-1250 text, as the engine receives it: 0x8E capital, 0x9E small).
+TEST_F(VoiceConverter, CapitalZCaronReadsLikeTheSmallOne) {
+    EXPECT_EQ(Phonemes("\x8e" "iga ima \x8e" "ABO."), Phonemes("\x9e" "iga ima \x9e" "abo."));
+    EXPECT_EQ(Phonemes("\x8e" "iga je tu."), ". Zi:gajE tu: .");
+    EXPECT_EQ(Phonemes("\x8e" "ABA."), ". Za:ba .");
+}
+
 // The words that the macro prosody treats apart (intonation centres and
 // pauses before words) are written in makro.ini as the converter writes
 // them; otherwise they would never match.

@@ -66,11 +66,13 @@ protected:
 TEST_F(VoiceData, ConverterProfileHoldsEveryTable) {
     EXPECT_EQ(classes_.ForcedSeparator(), '#');
     EXPECT_EQ(inventory_.SyllableBreak(), '"');
-    EXPECT_EQ(classes_.LowerLetters().size(), classes_.UpperLetters().size() + 2);
+    EXPECT_EQ(classes_.LowerLetters().size(), classes_.UpperLetters().size());
     EXPECT_EQ(inventory_.LetterClasses().size(), inventory_.Letters().size());
+    // The three caron letters and their capitals are partners.
     EXPECT_EQ(classes_.ToUpper('~'), '^');
-    // "@" is the schwa as well as the capital Z-caron: never lower-cased.
-    EXPECT_EQ(classes_.ToLower('@'), '@');
+    EXPECT_EQ(classes_.ToUpper('{'), '[');
+    EXPECT_EQ(classes_.ToUpper('`'), '@');
+    EXPECT_EQ(classes_.ToLower('@'), '`');
     EXPECT_TRUE(classes_.IsLetter('@'));
     // Every character a sentence can hand to the rules is known or dropped on
     // purpose: letters, and the punctuation that survives the word filter.
