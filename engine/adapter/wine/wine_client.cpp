@@ -1,0 +1,218 @@
+// tarvox-wine-client: a small host of our own that drives tarvox.dll the way
+// the speech platform does, for Windows or Wine (whose own platform cannot
+// host a third-party voice). After `regsvr32 tarvox.dll` it loads the type
+// library from the DLL, creates the engine with CoCreateInstance, gives it
+// a voice token of its own, speaks a Slovenian sentence with a bookmark into
+// a site of its own and checks the audio and the events.
+//
+//   tarvox-wine-client.exe <tarvox.dll> <voice directory> [audio.raw]
+//
+// Exit code 0 when every check passed, 1 when one failed, 2 on bad use.
+// The optional file receives the spoken 16-bit samples.
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "adapter/host_objects.h"
+
+namespace {
+
+using tarvox::MemoryToken;
+using tarvox::OutputSite;
+using tarvox::SiteEvent;
+namespace sapi = tarvox::sapi;
+
+int g_checks = 0;
+int g_failed = 0;
+
+void Check(bool ok, const std::string& what) {
+    ++g_checks;
+    if (!ok) ++g_failed;
+    std::printf("%s %s\n", ok ? "ok  " : "FAIL", what.c_str());
+    std::fflush(stdout);
+}
+
+std::string Hex(HRESULT hr) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%08lX", static_cast<unsigned long>(hr));
+    return buf;
+}
+
+struct Releaser {
+    void operator()(IUnknown* p) const {
+        if (p) p->Release();
+    }
+};
+
+const char16_t kText[] = u"Dober dan, kako ste?";
+constexpr ULONG kMarkAt = 11;
+const char16_t kMark[] = u"7 vprasanje";
+
+// The sentence cut at the bookmark, as the platform hands it over.
+struct Request {
+    SPVTEXTFRAG fragments[3]{};
+    Request() {
+        const ULONG length = static_cast<ULONG>(std::char_traits<char16_t>::length(kText));
+        const ULONG pieces[3][2] = {{0, kMarkAt}, {kMarkAt, 0}, {kMarkAt, length - kMarkAt}};
+        for (int i = 0; i < 3; ++i) {
+            SPVTEXTFRAG& f = fragments[i];
+            f.State.eAction = i == 1 ? SPVA_Bookmark : SPVA_Speak;
+            f.State.Volume = 100;
+            f.pTextStart = reinterpret_cast<LPCWSTR>(i == 1 ? kMark : kText + pieces[i][0]);
+            f.ulTextLen = i == 1 ? static_cast<ULONG>(std::char_traits<char16_t>::length(kMark))
+                                 : pieces[i][1];
+            f.ulTextSrcOffset = pieces[i][0];
+            f.pNext = i < 2 ? &fragments[i + 1] : nullptr;
+        }
+    }
+};
+
+void CheckTypeLibrary(const wchar_t* dll) {
+    ITypeLib* library = nullptr;
+    const HRESULT hr = LoadTypeLib(dll, &library);
+    Check(hr == S_OK && library, "LoadTypeLib on the DLL: " + Hex(hr));
+    if (!library) return;
+    std::unique_ptr<ITypeLib, Releaser> owned(library);
+    BSTR name = nullptr;
+    if (SUCCEEDED(library->GetDocumentation(-1, &name, nullptr, nullptr, nullptr)) && name) {
+        const std::wstring n(name);
+        SysFreeString(name);
+        Check(n == L"SAMPLETTSENGLib", "the type library is SAMPLETTSENGLib");
+    } else {
+        Check(false, "the type library has a name");
+    }
+    ITypeInfo* info = nullptr;
+    Check(SUCCEEDED(library->GetTypeInfoOfGuid(sapi::kCLSID_SampleTTSEngine, &info)) && info,
+          "the type library describes the engine class");
+    if (info) info->Release();
+    // Registration put the library into the registry as well.
+    ITypeLib* registered = nullptr;
+    const HRESULT reg = LoadRegTypeLib(sapi::kLIBID_SAMPLETTSENGLib, 1, 0, 0, &registered);
+    Check(reg == S_OK && registered, "LoadRegTypeLib of the registered library: " + Hex(reg));
+    if (registered) registered->Release();
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) {
+        std::fputs("usage: tarvox-wine-client <tarvox.dll> <voice directory> [audio.raw]\n",
+                   stderr);
+        return 2;
+    }
+    HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "CoInitializeEx: %s\n", Hex(hr).c_str());
+        return 1;
+    }
+    CheckTypeLibrary(argv[1]);
+
+    ISpTTSEngine* raw_engine = nullptr;
+    hr = CoCreateInstance(sapi::kCLSID_SampleTTSEngine, nullptr, CLSCTX_INPROC_SERVER,
+                          sapi::kIID_ISpTTSEngine, reinterpret_cast<void**>(&raw_engine));
+    Check(hr == S_OK && raw_engine, "CoCreateInstance of the engine class: " + Hex(hr));
+    if (!raw_engine) {
+        CoUninitialize();
+        return 1;
+    }
+    std::unique_ptr<ISpTTSEngine, Releaser> engine(raw_engine);
+
+    ISpObjectWithToken* raw_with_token = nullptr;
+    hr = engine->QueryInterface(sapi::kIID_ISpObjectWithToken,
+                                reinterpret_cast<void**>(&raw_with_token));
+    Check(hr == S_OK && raw_with_token, "QueryInterface ISpObjectWithToken: " + Hex(hr));
+    std::unique_ptr<ISpObjectWithToken, Releaser> with_token(raw_with_token);
+
+    std::vector<std::int16_t> audio;
+    std::vector<SiteEvent> events;
+    std::uint64_t bytes = 0;
+    if (with_token) {
+        ISpObjectToken* none = nullptr;
+        Check(with_token->GetObjectToken(&none) == S_FALSE && !none,
+              "GetObjectToken before the voice: S_FALSE");
+        std::unique_ptr<MemoryToken, Releaser> token(tarvox::MakeVoiceToken(
+            u"Quenlar Orin", reinterpret_cast<const char16_t*>(argv[2]), 0));
+        hr = with_token->SetObjectToken(token.get());
+        Check(hr == S_OK, "SetObjectToken with the voice directory: " + Hex(hr));
+        hr = with_token->SetObjectToken(token.get());
+        Check(hr == sapi::kErrAlreadyInitialized, "a second SetObjectToken: " + Hex(hr));
+        ISpObjectToken* got = nullptr;
+        Check(with_token->GetObjectToken(&got) == S_OK && got == token.get(),
+              "GetObjectToken gives the token back");
+        if (got) got->Release();
+
+        GUID format_id{};
+        WAVEFORMATEX* format = nullptr;
+        hr = engine->GetOutputFormat(&sapi::kSPDFID_WaveFormatEx, nullptr, &format_id, &format);
+        Check(hr == S_OK && format && IsEqualGUID(format_id, sapi::kSPDFID_WaveFormatEx) &&
+                  format->wFormatTag == WAVE_FORMAT_PCM && format->nChannels == 1 &&
+                  format->nSamplesPerSec == 16000 && format->wBitsPerSample == 16 &&
+                  format->nBlockAlign == 2 && format->nAvgBytesPerSec == 32000,
+              "GetOutputFormat: 16 kHz 16-bit mono PCM");
+        WAVEFORMATEX wave{};
+        if (format) {
+            wave = *format;
+            CoTaskMemFree(format);
+        }
+
+        Request request;
+        OutputSite site;
+        hr = engine->Speak(0, sapi::kSPDFID_WaveFormatEx, &wave, request.fragments, &site);
+        Check(hr == S_OK, "Speak: " + Hex(hr));
+        audio = site.audio();
+        events = site.events();
+        bytes = site.bytes_written();
+
+        // The same request, aborted by the site after its first piece.
+        OutputSite stopping;
+        int pieces = 0;
+        stopping.OnAudio([&](std::span<const std::int16_t>) { return ++pieces < 1; });
+        hr = engine->Speak(0, sapi::kSPDFID_WaveFormatEx, &wave, request.fragments, &stopping);
+        Check(hr == S_OK && pieces == 1 && stopping.bytes_written() < bytes,
+              "a request aborted by its site stops after the piece: " +
+                  std::to_string(stopping.bytes_written()) + " bytes");
+    }
+
+    Check(audio.size() > 16000, "audio: " + std::to_string(audio.size()) + " samples");
+    Check(bytes == 2 * audio.size(), "every written byte reached the site");
+    const std::int64_t words[] = {0, 6, 11, 16};
+    std::vector<std::string> order;
+    std::uint64_t last = 0;
+    bool in_order = true;
+    for (const SiteEvent& e : events) {
+        if (e.offset < last || e.offset > bytes) in_order = false;
+        last = e.offset;
+        if (e.id == SPEI_WORD_BOUNDARY) {
+            order.push_back(std::to_string(e.lparam) + "+" + std::to_string(e.wparam));
+        } else if (e.id == SPEI_TTS_BOOKMARK) {
+            const bool named = e.text == kMark && e.wparam == 7;
+            order.push_back(named ? "mark" : "bad mark");
+        }
+    }
+    std::string seen;
+    for (const std::string& s : order) seen += (seen.empty() ? "" : " ") + s;
+    const std::string expected = std::to_string(words[0]) + "+5 " + std::to_string(words[1]) +
+                                 "+4 mark " + std::to_string(words[2]) + "+4 " +
+                                 std::to_string(words[3]) + "+4";
+    Check(seen == expected, "events (position+length): " + seen);
+    Check(in_order && !events.empty(), "event offsets rise and lie within the audio");
+
+    if (argc > 3) {
+        std::ofstream out(std::filesystem::path(argv[3]), std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(audio.data()),
+                  static_cast<std::streamsize>(audio.size() * sizeof(std::int16_t)));
+        Check(static_cast<bool>(out), "audio written to the file");
+    }
+
+    with_token.reset();
+    engine.reset();
+    CoUninitialize();
+    if (g_failed == 0) std::printf("tarvox-wine-client: all %d checks good\n", g_checks);
+    else std::printf("tarvox-wine-client: %d of %d checks FAILED\n", g_failed, g_checks);
+    return g_failed == 0 ? 0 : 1;
+}
