@@ -1,0 +1,258 @@
+#include "commands.h"
+
+#include <CLI/CLI.hpp>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "driver/config.h"
+#include "driver/diag.h"
+#include "driver/files.h"
+#include "driver/profile.h"
+#include "evaluation.h"
+#include "gfp/accent.h"
+#include "gfp/gfp.h"
+#include "lexicon.h"
+#include "lexicon/char_classes.h"
+#include "lexicon/syllables.h"
+#include "stats.h"
+
+namespace ld = tarvox::langdata;
+
+namespace {
+
+bool ReadLexiconFile(const std::string& path, std::vector<ld::LexiconEntry>& out) {
+    const auto bytes = tarvox::ReadWholeFile(path);
+    if (!bytes) {
+        std::cerr << "cannot read " << path << "\n";
+        return false;
+    }
+    ld::LexiconReport report;
+    out = ld::ReadLexicon(std::string_view(bytes->data(), bytes->size()), report);
+    for (const std::string& p : report.problems) std::cerr << "skipped: " << p << "\n";
+    return true;
+}
+
+bool WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream f(path, std::ios::binary);
+    f.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (!f) std::cerr << "cannot write " << path << "\n";
+    return static_cast<bool>(f);
+}
+
+// The phonemes of one word as the converter writes it: the sentence's
+// phonetic words without the punctuation marks, cut into inventory names.
+ld::Phonemes WordPhonemes(std::string_view output) {
+    std::string joined;
+    std::size_t i = 0;
+    while (i < output.size()) {
+        std::size_t blank = output.find(' ', i);
+        if (blank == std::string_view::npos) blank = output.size();
+        std::string_view token = output.substr(i, blank - i);
+        i = blank + 1;
+        while (!token.empty() && std::string_view(".,!?;-/$").find(token.front()) != std::string_view::npos)
+            token.remove_prefix(1);
+        while (!token.empty() && std::string_view(".,!?;-/$").find(token.back()) != std::string_view::npos)
+            token.remove_suffix(1);
+        joined += token;
+    }
+    return ld::SplitNames(joined, ld::VoiceInventory());
+}
+
+// Cross-validation inside the training part: fold k (0 to 3) holds the
+// training words whose hash, shifted past the held-out bits, is k modulo 4.
+bool InFold(const ld::LexiconEntry& e, int fold) {
+    std::string lower = e.key;
+    return fold >= 0 && (ld::Fnv1a(lower) >> 3) % 4 == static_cast<std::uint32_t>(fold);
+}
+
+std::vector<ld::LexiconEntry> Fold(const std::vector<ld::LexiconEntry>& entries, int fold,
+                                   bool inside) {
+    std::vector<ld::LexiconEntry> out;
+    for (const auto& e : entries)
+        if (InFold(e, fold) == inside) out.push_back(e);
+    return out;
+}
+
+int WriteDictionary(const std::string& lexicon, const std::string& out) {
+    std::vector<ld::LexiconEntry> entries;
+    if (!ReadLexiconFile(lexicon, entries)) return 1;
+    const auto training = ld::OnePerWord(ld::Select(entries, ld::Part::kTraining));
+    if (!WriteFile(out, ld::DictionaryText(training))) return 1;
+    std::cout << training.size() << " words written to " << out << "\n";
+    return 0;
+}
+
+int WriteStats(const std::string& lexicon, const std::string& profile_path, const std::string& dir,
+          int fold, const ld::TableOptions& options) {
+    std::vector<ld::LexiconEntry> entries;
+    if (!ReadLexiconFile(lexicon, entries)) return 1;
+    tarvox::Profile profile(profile_path, false);
+    tarvox::Syllabifier syllabifier;
+    if (!profile.IsLoaded() || syllabifier.inventory().Read(profile) != 0) {
+        std::cerr << "cannot read the inventories of " << profile_path << "\n";
+        return 1;
+    }
+    // The tables serve only the words that the accent lists leave open.
+    tarvox::CharClasses classes;
+    tarvox::AccentLists accents;
+    if (classes.Read(profile) != 0 || accents.Read(profile) != 0) {
+        std::cerr << "cannot read the character classes and accent lists of " << profile_path
+                  << "\n";
+        return 1;
+    }
+    ld::CountOptions count;
+    count.decided_by_lists = [&](std::string_view key) {
+        return accents.StressByLists(key, classes) != 0;
+    };
+    const auto training = Fold(ld::OnePerWord(ld::Select(entries, ld::Part::kTraining)), fold, false);
+    const ld::SyllableStatistics st = ld::CountSyllables(training, syllabifier, count);
+    for (const auto& [name, text] : ld::TableFiles(st, options))
+        if (!WriteFile(dir + "/" + name, text)) return 1;
+    std::cout << st.used << " words counted, " << st.skipped << " skipped; "
+              << "najverjetnejsi_zlogi by the lexicon: " << ld::MostLikelySyllables(st) << "\n";
+    return 0;
+}
+
+int EvaluateWords(const std::string& voice, const std::string& lexicon, const std::string& part,
+             int show, bool letter_code, bool use_dictionary) {
+    std::vector<ld::LexiconEntry> entries;
+    if (!ReadLexiconFile(lexicon, entries)) return 1;
+    // Every pronunciation of a word counts: the converter's is scored
+    // against the one it comes closest to.
+    auto lines = ld::Select(entries, part == "held-out" ? ld::Part::kHeldOut : ld::Part::kTraining);
+    if (part != "held-out" && part != "training") lines = Fold(lines, part.back() - '0', true);
+    const auto words = ld::OnePerWord(lines);
+    tarvox::Configuration config;
+    config.SetBaseDirectory(voice);
+    if (config.ProcessSintIni() != 0) {
+        std::cerr << "cannot read sint.ini in " << voice << "\n";
+        return 1;
+    }
+    try {
+        // The converter holds large buffers: it lives on the heap.
+        const auto converter = std::make_unique<tarvox::TGfp>(config.IniGfp(), config);
+        tarvox::TGfp& gfp = *converter;
+        // Words in the letter code pass the character filter as written.
+        if (letter_code) config.switches().podpiraj_ascii7 = true;
+        ld::Scores scores;
+        int shown = 0;
+        for (const ld::LexiconEntry& e : words) {
+            std::string lower = e.key;
+            for (char& c : lower) {
+                if (c >= 'A' && c <= 'Z') c = static_cast<char>(c | 0x20);
+                if (c == '^') c = '~';
+                if (c == '[') c = '{';
+                if (c == '@') c = '`';
+            }
+            const std::string text = letter_code ? lower : ld::ToWindows1250(lower);
+            ld::Phonemes hyp;
+            if (gfp.Convert(text.c_str(), use_dictionary) >= 0) hyp = WordPhonemes(gfp.Output());
+            ld::WordScore s;
+            bool first = true;
+            for (const ld::LexiconEntry& variant : lines) {
+                if (variant.key != e.key) continue;
+                // The lexicon writes "t s" across a morpheme boundary as two
+                // segments; read as the converter's string, they are one name.
+                const ld::Phonemes ref =
+                    ld::SplitNames(ld::Join(variant.phonemes), ld::VoiceInventory());
+                const ld::WordScore v = ld::ScoreWord(ref, hyp);
+                if (first || v.all_right > s.all_right ||
+                    (v.all_right == s.all_right && v.edits < s.edits)) s = v;
+                first = false;
+            }
+            scores.Add(s);
+            if (!s.all_right && shown < show) {
+                ++shown;
+                std::cout << e.word << "\t" << ld::Join(e.phonemes) << "\t" << ld::Join(hyp)
+                          << (s.sounds_right ? "\tstress" : "\tsounds") << "\n";
+            }
+        }
+        std::printf("%zu %s words: %.1f %% with every sound right, phoneme error rate %.2f %%, "
+                    "%.1f %% with sounds, stress and stressed-vowel quality right\n",
+                    scores.words, part.c_str(), 100.0 * scores.SoundsRate(),
+                    100.0 * scores.PhonemeErrorRate(), 100.0 * scores.AllRightRate());
+    } catch (int) {
+        std::cerr << "the converter could not be created: " << tarvox::LastError() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+// The values of the command line, kept alive by the subcommands' callbacks.
+struct Options {
+    std::string lexicon, out, profile, dir, voice, part = "held-out";
+    int show = 0;
+    int fold = -1;
+    bool letter_code = false;
+    bool no_dictionary = false;
+    ld::TableOptions table;
+};
+
+constexpr std::array<std::string_view, 3> kCommands = {"dictionary", "stats", "evaluate"};
+
+}  // namespace
+
+namespace tarvox::langdata {
+
+bool IsLangdataCommand(std::string_view word) {
+    for (const std::string_view c : kCommands)
+        if (word == c) return true;
+    return false;
+}
+
+void AddLangdataCommands(CLI::App& app, int& status) {
+    const auto o = std::make_shared<Options>();
+    CLI::App* d = app.add_subcommand("dictionary", "derive a dictionary from a lexicon (without held-out words)");
+    d->add_option("lexicon", o->lexicon, "lexicon (word<TAB>IPA)")->required();
+    d->add_option("out", o->out, "dictionary file to write")->required();
+    d->callback([o, &status] { status = WriteDictionary(o->lexicon, o->out); });
+
+    CLI::App* s = app.add_subcommand("stats", "derive the six syllable statistics tables from a lexicon");
+    s->add_option("lexicon", o->lexicon, "lexicon (word<TAB>IPA)")->required();
+    s->add_option("profile", o->profile, "converter profile (letter inventory, accent lists)")->required();
+    s->add_option("dir", o->dir, "directory to write the tables to")->required();
+    s->add_option("--leave-out", o->fold, "leave cross-validation fold 0 to 3 out of the tables");
+    // Chosen by four-fold cross-validation inside the training words: the
+    // whole-word patterns help only where five words or more agree, and
+    // the e/o patterns only where twenty do.
+    o->table.min_stress_words = 5;
+    o->table.min_quality_words = 20;
+    s->add_option("--min-stress-words", o->table.min_stress_words,
+                  "leave out stress patterns seen in fewer words")->capture_default_str();
+    s->add_option("--min-quality-words", o->table.min_quality_words,
+                  "leave out e/o quality patterns seen in fewer words")->capture_default_str();
+    s->callback([o, &status] { status = WriteStats(o->lexicon, o->profile, o->dir, o->fold, o->table); });
+
+    CLI::App* e = app.add_subcommand("evaluate", "measure the converter on a lexicon's words");
+    e->add_option("voice", o->voice, "voice directory (with sint.ini)")->required();
+    e->add_option("lexicon", o->lexicon, "lexicon (word<TAB>IPA)")->required();
+    e->add_option("--part", o->part, "held-out (default), training, or a cross-validation fold of the training words (fold0 to fold3)")
+        ->check(CLI::IsMember({"held-out", "training", "fold0", "fold1", "fold2", "fold3"}));
+    e->add_option("--show", o->show, "print up to N words that are not all right");
+    e->add_flag("--letter-code", o->letter_code,
+                "hand the words over in the converter's letter code instead of Windows-1250");
+    e->add_flag("--no-dictionary", o->no_dictionary, "convert every word by the rules alone");
+    e->callback([o, &status] {
+        status = EvaluateWords(o->voice, o->lexicon, o->part, o->show, o->letter_code, !o->no_dictionary);
+    });
+}
+
+int RunLangdataTool(int argc, const char* const* argv, const std::string& description) {
+    CLI::App app{description};
+    app.require_subcommand(1);
+    int status = 0;
+    AddLangdataCommands(app, status);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e);
+    }
+    return status;
+}
+
+}  // namespace tarvox::langdata
