@@ -139,6 +139,11 @@ void ModuleSession::EndCommand() {
     }
 }
 
+std::size_t ModuleSession::HeldBytes() {
+    std::lock_guard<std::mutex> lock(out_mutex_);
+    return held_.size();
+}
+
 void ModuleSession::Event(std::string_view bytes) {
     std::lock_guard<std::mutex> lock(out_mutex_);
     if (in_command_)

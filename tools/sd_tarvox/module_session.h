@@ -84,6 +84,8 @@ public:
     bool Handle(LineReader& in);
     // Handles commands until QUIT or the end of the input.
     void Run(std::istream& in);
+    // Bytes of events waiting for the open command's reply.
+    std::size_t HeldBytes();
 
 private:
     enum class Kind { kText, kChar, kKey, kIcon };
@@ -145,7 +147,7 @@ private:
     std::string voice_type_ = "male1";
     std::string synthesis_voice_;
     std::string language_ = "sl";
-    int log_level_ = 3;
+    std::atomic<int> log_level_{3};  // also read by the worker
     bool audio_ready_ = false;
 
     // Speaking.

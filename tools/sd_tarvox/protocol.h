@@ -26,10 +26,11 @@ std::string AudioBlock(std::span<const std::int16_t> samples);
 // speech-dispatcher's rate and pitch (-100..100, 0 normal) onto the
 // engine's -10..10: a tenth, rounded to the nearest step.
 int MapRateOrPitch(int server_value);
-// speech-dispatcher's volume (-100..100, 100 its default) onto the engine's
-// 0..100 (100 its default, twice the recorded level): a straight line, so
-// the server's default is the engine's default, 0 is the recorded level
-// and -100 is silence.
+// speech-dispatcher's volume (-100..100; its configuration says +100 is
+// the synthesiser's default volume, and ships DefaultVolume 100) onto the
+// engine's 0..100 (100 its default, twice the recorded level): a straight
+// line, so +100 is the engine's default, 0 the recorded level and -100
+// silence.
 int MapVolume(int server_value);
 
 // An integer -100..100 written in decimal, nothing else; nullopt otherwise.

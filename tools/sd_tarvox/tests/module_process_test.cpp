@@ -255,6 +255,26 @@ TEST_F(ModuleProcessTest, StopEndsWithinOneSentence) {
     Quit(m);
 }
 
+TEST_F(ModuleProcessTest, NoEventBetweenACommandAndItsReply) {
+    ModuleProcess m(config);
+    Start(m);
+    Speak(m, "SPEAK", LongText());
+    // While speaking, a SET whose block the module must wait for: the
+    // audio made meanwhile waits until the final reply is out.
+    m.Send("SET\n");
+    std::optional<std::string> line;
+    while ((line = m.Line()) && *line != "203 OK RECEIVING SETTINGS") {
+    }
+    ASSERT_TRUE(line);
+    m.Send("rate=10\n");
+    m.Send(".\nSTOP\n");
+    EXPECT_EQ(m.Line(), "203 OK SETTINGS RECEIVED");
+    const Spoken s = ReadSpeech(m);
+    ASSERT_TRUE(s.complete);
+    EXPECT_EQ(s.events.back(), "703");
+    Quit(m);
+}
+
 TEST_F(ModuleProcessTest, PauseStopsAtTheNextMark) {
     ModuleProcess m(config, 4096);
     Start(m);
