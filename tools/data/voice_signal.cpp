@@ -273,23 +273,44 @@ std::vector<std::int32_t> DetectPitchMarks(std::span<const std::int16_t> samples
     }
 
     // Joins the regions; gaps are filled with marks at the unvoiced spacing.
+    // A voiced stretch is entered and left one of its own periods away from
+    // its first and last epoch (where the gap leaves room), so the cycles at
+    // its edges keep their length instead of taking whatever remains of the
+    // unvoiced spacing: a vowel cut at its first or last mark then holds no
+    // stray short or long period.
     const int u = options.unvoiced_period;
-    auto fill_to = [&](long target) {  // marks after the last one, then `target`
-        long last = marks.back();
-        const long gap = target - last;
+    const long least = std::max(options.min_period, u / 2);  // shortest filled period
+    auto edge_period = [&](const std::vector<std::int32_t>& epochs, bool at_start) -> long {
+        if (epochs.size() >= 2)
+            return at_start ? epochs[1] - epochs[0] : epochs[epochs.size() - 1] - epochs[epochs.size() - 2];
+        const VoicingFrame* fr = frame_at(epochs.front());
+        return fr && fr->period > 0 ? fr->period : 0;
+    };
+    // Marks after the last one up to `target`: first `trail` after the last
+    // (0: none), the unvoiced spacing, `lead` before the target (0: none).
+    auto fill_to = [&](long target, long trail, long lead) {
+        if (trail > 0 && target - marks.back() - trail >= least + lead)
+            marks.push_back(static_cast<std::int32_t>(marks.back() + trail));
+        if (lead > 0 && target - lead - marks.back() < least) lead = 0;
+        const long last = marks.back();
+        const long end = target - lead;
+        const long gap = end - last;
         long count = gap / u;  // whole unvoiced periods
         // A remainder of less than half a period joins the last one.
-        if (gap - count * u < std::max(options.min_period, u / 2)) --count;
+        if (gap - count * u < least) --count;
         for (long k = 1; k <= count; ++k) marks.push_back(static_cast<std::int32_t>(last + k * u));
+        if (lead > 0) marks.push_back(static_cast<std::int32_t>(end));
         marks.push_back(static_cast<std::int32_t>(target));
     };
+    long trail = 0;  // the last voiced period, when the last mark ends a stretch
     for (const auto& epochs : regions) {
+        const long lead = edge_period(epochs, true);
         for (std::size_t i = 0; i < epochs.size(); ++i) {
             const long e = epochs[i];
             if (marks.empty()) {
                 if (e - first_allowed >= options.min_period) {
                     marks.push_back(static_cast<std::int32_t>(first_allowed));
-                    fill_to(e);
+                    fill_to(e, 0, lead);
                 } else {
                     marks.push_back(static_cast<std::int32_t>(e));
                 }
@@ -300,10 +321,13 @@ std::vector<std::int32_t> DetectPitchMarks(std::span<const std::int16_t> samples
             if (i > 0 && gap <= options.max_period) {
                 marks.push_back(static_cast<std::int32_t>(e));
             } else {
-                fill_to(e);
+                fill_to(e, i == 0 ? trail : 0, i == 0 ? lead : 0);
             }
         }
+        trail = !marks.empty() && marks.back() == epochs.back() ? edge_period(epochs, false) : 0;
     }
+    if (trail > 0 && marks.back() + trail <= last_allowed)
+        marks.push_back(static_cast<std::int32_t>(marks.back() + trail));
     if (marks.empty()) marks.push_back(static_cast<std::int32_t>(first_allowed));
     while (marks.back() + u <= last_allowed) marks.push_back(marks.back() + u);
     return marks;

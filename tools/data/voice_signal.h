@@ -3,10 +3,12 @@
 //
 // Pitch marks: in voiced stretches one mark per glottal cycle, on the
 // cycle's strongest peak (the polarity that dominates the stretch); in
-// unvoiced stretches and silence one mark every 10 ms. Every distance
-// between neighbouring marks lies between 32 and 400 samples (500 Hz down
-// to 40 Hz), and no mark lies closer than 400 samples to either end of the
-// stream, so the synthesis can cut a window of two periods around any mark.
+// unvoiced stretches and silence one mark every 10 ms, except that the
+// marks next to a voiced stretch lie one of its periods away from its first
+// and last cycle (where there is room). Every distance between neighbouring
+// marks lies between 32 and 400 samples (500 Hz down to 40 Hz), and no mark
+// lies closer than 400 samples to either end of the stream, so the
+// synthesis can cut a window of two periods around any mark.
 #pragma once
 
 #include <cstdint>

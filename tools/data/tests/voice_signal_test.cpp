@@ -64,6 +64,26 @@ TEST_P(EpochPeriods, MarksSitOnThePulsesAndEveryTenMillisecondsInSilence) {
     for (std::size_t i = 1; i < marks.size() && marks[i] < 4000; ++i) EXPECT_EQ(marks[i] - marks[i - 1], 160);
 }
 
+// A stretch is entered and left one of its own periods away from its first
+// and last mark on a pulse: the cycles at its edges keep their length, so an
+// alophone cut there holds no stray period.
+TEST_P(EpochPeriods, StretchEdgesKeepTheVoicedPeriod) {
+    const int period = GetParam();
+    const PulseTrain t = MakePulseTrain(period, 4800, 9600, 4800);
+    const auto marks = DetectPitchMarks(t.samples);
+    ExpectValidMarks(marks, t.samples.size());
+    auto on_pulse = [&](std::int32_t m) {
+        return std::any_of(t.epochs.begin(), t.epochs.end(), [&](long e) { return std::abs(e - m) <= 2; });
+    };
+    const auto first = std::find_if(marks.begin(), marks.end(), on_pulse);
+    const auto last = std::find_if(marks.rbegin(), marks.rend(), on_pulse);
+    ASSERT_TRUE(first != marks.begin() && first != marks.end());
+    ASSERT_TRUE(last != marks.rbegin() && last != marks.rend());
+    const double tolerance = std::max(2, period / 10);  // the edge period is measured on the pulses
+    EXPECT_NEAR(*first - *(first - 1), period, tolerance);
+    EXPECT_NEAR(*(last - 1) - *last, period, tolerance);
+}
+
 INSTANTIATE_TEST_SUITE_P(Pitches, EpochPeriods, ::testing::Values(45, 100, 145, 200, 320));
 
 TEST(EpochDetector, SilenceOnlyGivesEvenMarksWithMargins) {
