@@ -8,6 +8,8 @@
 #include "adapter/class_factory.h"
 #include "adapter/host_objects.h"
 #include "driver/diag.h"
+#include "text/codepage.h"
+#include "text/text_pieces.h"
 
 namespace tarvox::cli {
 namespace {
@@ -33,6 +35,31 @@ std::string KindOf(int id) {
         case SPEI_SENTENCE_BOUNDARY: return "sentence";
         default: return "event " + std::to_string(id);
     }
+}
+
+// Where the text is cut into requests, in UTF-16 units: at the places where
+// the engine would cut it for the converter, so that a long text is spoken
+// (and its audio written) piece by piece instead of all at once. A piece
+// stays one byte below the converter's limit: the engine adds a blank after
+// each fragment.
+std::vector<std::size_t> RequestCuts(const std::u16string& text) {
+    std::vector<std::size_t> starts;  // where each code point starts
+    for (std::size_t i = 0; i < text.size();) {
+        starts.push_back(i);
+        const bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
+                          text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+        i += pair ? 2 : 1;
+    }
+    starts.push_back(text.size());
+    const std::string bytes = Utf16ToCp1250(text);  // one byte a code point
+    if (bytes.size() + 1 != starts.size() || text.empty()) return {0, text.size()};
+    std::vector<std::size_t> cuts{0};
+    std::size_t at = 0;
+    for (std::string_view piece : SplitIntoPieces(bytes, kConverterTextLimit - 1)) {
+        at += piece.size();
+        cuts.push_back(starts[at]);
+    }
+    return cuts;
 }
 
 }  // namespace
@@ -198,35 +225,9 @@ SpeakOutcome SpeakThroughEngine(IClassFactory& factory, const SpeakSettings& set
         return outcome;
     }
 
-    // The fragments: the text cut at the bookmarks.
     std::vector<std::u16string> names;
     names.reserve(marks.size());
     for (const Bookmark& m : marks) names.push_back(Utf8ToUtf16(m.name));
-    std::vector<SPVTEXTFRAG> fragments;
-    fragments.reserve(2 * marks.size() + 1);
-    auto add = [&](SPVACTIONS action, const char16_t* start, std::size_t length,
-                   std::size_t source) {
-        SPVTEXTFRAG f{};
-        f.State.eAction = action;
-        f.State.Volume = 100;
-        f.State.RateAdj = 0;
-        f.State.PitchAdj.MiddleAdj = settings.pitch;
-        f.pTextStart = reinterpret_cast<LPCWSTR>(start);
-        f.ulTextLen = static_cast<ULONG>(length);
-        f.ulTextSrcOffset = static_cast<ULONG>(source);
-        fragments.push_back(f);
-    };
-    std::size_t cursor = 0;
-    for (std::size_t i = 0; i < marks.size(); ++i) {
-        if (marks[i].position > cursor)
-            add(SPVA_Speak, text16.data() + cursor, marks[i].position - cursor, cursor);
-        add(SPVA_Bookmark, names[i].c_str(), names[i].size(), marks[i].position);
-        cursor = marks[i].position;
-    }
-    if (cursor < text16.size())
-        add(SPVA_Speak, text16.data() + cursor, text16.size() - cursor, cursor);
-    if (fragments.empty()) return outcome;
-    for (std::size_t i = 0; i + 1 < fragments.size(); ++i) fragments[i].pNext = &fragments[i + 1];
 
     OutputSite site(settings.rate, static_cast<USHORT>(std::clamp(settings.volume, 0, 100)));
     if (on_samples) site.OnAudio(on_samples);
@@ -237,7 +238,8 @@ SpeakOutcome SpeakThroughEngine(IClassFactory& factory, const SpeakSettings& set
         out.kind = KindOf(e.id);
         if (e.id == SPEI_TTS_BOOKMARK) {
             // Bookmarks come in the order of their fragments.
-            if (next_mark < marks.size()) out.position = static_cast<std::int64_t>(marks[next_mark++].position);
+            if (next_mark < marks.size())
+                out.position = static_cast<std::int64_t>(marks[next_mark++].position);
             out.name = Utf16ToUtf8(e.text);
         } else {
             out.position = e.lparam;
@@ -245,10 +247,48 @@ SpeakOutcome SpeakThroughEngine(IClassFactory& factory, const SpeakSettings& set
         }
         if (on_event) on_event(out);
     });
-    hr = engine->Speak(0, sapi::kSPDFID_WaveFormatEx, &wave, fragments.data(), &site);
+
+    // One request per piece of the text, each the text between two cuts
+    // with its bookmarks (one at the very end goes with the last piece).
+    const std::vector<std::size_t> cuts = RequestCuts(text16);
+    std::size_t mark = 0;
+    for (std::size_t k = 0; k + 1 < cuts.size() && !site.aborted(); ++k) {
+        const std::size_t begin = cuts[k];
+        const std::size_t end = cuts[k + 1];
+        const bool last = k + 2 == cuts.size();
+        std::vector<SPVTEXTFRAG> fragments;
+        auto add = [&](SPVACTIONS action, const char16_t* start, std::size_t length,
+                       std::size_t source) {
+            SPVTEXTFRAG f{};
+            f.State.eAction = action;
+            f.State.Volume = 100;
+            f.State.RateAdj = 0;
+            f.State.PitchAdj.MiddleAdj = settings.pitch;
+            f.pTextStart = reinterpret_cast<LPCWSTR>(start);
+            f.ulTextLen = static_cast<ULONG>(length);
+            f.ulTextSrcOffset = static_cast<ULONG>(source);
+            fragments.push_back(f);
+        };
+        std::size_t cursor = begin;
+        for (; mark < marks.size() && (marks[mark].position < end || last); ++mark) {
+            if (marks[mark].position > cursor)
+                add(SPVA_Speak, text16.data() + cursor, marks[mark].position - cursor, cursor);
+            add(SPVA_Bookmark, names[mark].c_str(), names[mark].size(), marks[mark].position);
+            cursor = marks[mark].position;
+        }
+        if (cursor < end) add(SPVA_Speak, text16.data() + cursor, end - cursor, cursor);
+        if (fragments.empty()) continue;
+        for (std::size_t i = 0; i + 1 < fragments.size(); ++i)
+            fragments[i].pNext = &fragments[i + 1];
+        hr = engine->Speak(0, sapi::kSPDFID_WaveFormatEx, &wave, fragments.data(), &site);
+        if (FAILED(hr)) {
+            outcome.error = "the engine could not speak the text";
+            break;
+        }
+    }
     outcome.audio_bytes = site.bytes_written();
-    if (FAILED(hr)) outcome.error = "the engine could not speak the text";
-    else if (site.aborted()) outcome.error = "speaking stopped: the audio could not be written";
+    if (outcome.error.empty() && site.aborted())
+        outcome.error = "speaking stopped: the audio could not be written";
     return outcome;
 }
 

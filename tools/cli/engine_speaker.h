@@ -60,7 +60,9 @@ struct SpeakOutcome {
 };
 
 // Speaks `text` (UTF-8) with the bookmarks (sorted by position, none past
-// the end of the text) through an engine object made by `factory`.
+// the end of the text) through an engine object made by `factory`. A text
+// longer than the converter takes at once goes in several requests, cut
+// where the engine itself would cut it, so its audio starts early.
 // Samples go to `on_samples` as the engine writes them (false aborts the
 // request), events to `on_event`.
 SpeakOutcome SpeakThroughEngine(IClassFactory& factory, const SpeakSettings& settings,

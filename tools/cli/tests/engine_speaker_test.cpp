@@ -104,6 +104,29 @@ TEST(EngineSpeakerTest, SameAudioAsTheDriverPathAtDefaultSettings) {
     }
 }
 
+// A text longer than the converter's buffer goes in several requests: the
+// audio is still the driver's, and the events run on through the requests.
+TEST(EngineSpeakerTest, LongTextInSeveralRequests) {
+    const std::string line = "Vrstica za dolgo besedilo, ki ga beremo.\n";
+    ASSERT_NE(kConverterTextLimit % line.size(), 0u);
+    std::string text;
+    while (text.size() < kConverterTextLimit * 5 / 4) text += line;
+    const std::vector<std::int16_t> before = SayThroughDriver(text);
+    Voice v;
+    const Spoken now = Say(v, text, {}, {{text.size(), "konec"}});
+    ASSERT_EQ(now.outcome.error, "");
+    EXPECT_TRUE(now.samples == before);
+    const std::size_t words = text.size() / line.size() * 7;
+    ASSERT_EQ(now.events.size(), words + 1);
+    for (std::size_t i = 1; i < words; ++i) {
+        ASSERT_GT(now.events[i].position, now.events[i - 1].position);
+        ASSERT_GE(now.events[i].offset, now.events[i - 1].offset);
+    }
+    EXPECT_LT(now.events[words - 1].offset, now.outcome.audio_bytes);
+    EXPECT_EQ(now.events.back().name, "konec");
+    EXPECT_EQ(now.events.back().offset, now.outcome.audio_bytes);
+}
+
 TEST(EngineSpeakerTest, WordEventsInOrderAndWithinTheAudio) {
     Voice v;
     const Spoken s = Say(v, kSentence);
