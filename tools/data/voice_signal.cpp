@@ -256,6 +256,23 @@ std::vector<std::int32_t> DetectPitchMarks(std::span<const std::int16_t> samples
                 if (sign * y[static_cast<std::size_t>(i)] > sign * y[static_cast<std::size_t>(best)]) best = i;
             return best;
         };
+        // The next epoch: the strongest peak of [lo, hi], unless another peak
+        // nearly as strong lies clearly nearer the place one period on
+        // (nasals and liquids have two peaks of about equal height per
+        // cycle; taking the other one for a cycle misplaces two periods).
+        auto near_peak = [&](long lo, long hi, long expected, long period) {
+            const long best = peak(lo, hi);
+            const float floor_ = 0.6f * sign * y[static_cast<std::size_t>(best)];
+            long chosen = best;
+            for (long i = lo + 1; i < hi; ++i) {
+                const float v = sign * y[static_cast<std::size_t>(i)];
+                if (v < floor_ || v < sign * y[static_cast<std::size_t>(i - 1)] ||
+                    v < sign * y[static_cast<std::size_t>(i + 1)])
+                    continue;
+                if (std::abs(i - expected) < std::abs(chosen - expected)) chosen = i;
+            }
+            return std::abs(chosen - expected) + period / 10 < std::abs(best - expected) ? chosen : best;
+        };
         std::vector<std::int32_t> epochs;
         const int t0 = frame_at(a)->period > 0 ? frame_at(a)->period : options.unvoiced_period;
         long prev = peak(a, std::min(b - 1, a + t0 - 1));
@@ -266,7 +283,7 @@ std::vector<std::int32_t> DetectPitchMarks(std::span<const std::int16_t> samples
             const long lo = prev + std::max<long>(options.min_period, std::lround(0.7 * t));
             const long hi = std::min<long>(prev + std::min<long>(options.max_period, std::lround(1.3 * t)), b - 1);
             if (lo > hi) break;
-            prev = peak(lo, hi);
+            prev = near_peak(lo, hi, prev + t, t);
             epochs.push_back(static_cast<std::int32_t>(prev));
         }
         regions.push_back(std::move(epochs));

@@ -86,6 +86,33 @@ TEST_P(EpochPeriods, StretchEdgesKeepTheVoicedPeriod) {
 
 INSTANTIATE_TEST_SUITE_P(Pitches, EpochPeriods, ::testing::Values(45, 100, 145, 200, 320));
 
+// Two peaks of about equal height per cycle, the second a fifth of a
+// period after the pulse and, every fourth cycle, the higher one: the marks
+// stay on the pulses instead of jumping to the second peak for a cycle.
+TEST(EpochDetector, MarksKeepToThePulseWhereAnotherPeakIsHigherForACycle) {
+    const int period = 145;
+    std::vector<double> x(4800 + 9600 + 4800, 0.0);
+    std::vector<long> epochs;
+    auto ring = [&](long at, double gain) {
+        for (long n = 0; n < 3 * period && at + n < static_cast<long>(x.size()); ++n)
+            x[static_cast<std::size_t>(at + n)] +=
+                gain * 9000.0 * std::exp(-n / 30.0) * std::cos(2 * M_PI * 650.0 * n / 16000.0);
+    };
+    for (long e = 4800, k = 0; e < 4800 + 9600; e += period, ++k) {
+        epochs.push_back(e);
+        ring(e, 1.0);
+        ring(e + period / 5, k % 4 == 3 ? 1.3 : 0.8);
+    }
+    std::vector<std::int16_t> samples(x.size());
+    for (std::size_t i = 0; i < x.size(); ++i) samples[i] = static_cast<std::int16_t>(std::lround(x[i]));
+    const auto marks = DetectPitchMarks(samples);
+    ExpectValidMarks(marks, samples.size());
+    for (std::size_t i = 2; i + 2 < epochs.size(); ++i) {
+        const auto it = std::lower_bound(marks.begin(), marks.end(), epochs[i] - 3);
+        EXPECT_TRUE(it != marks.end() && std::abs(*it - epochs[i]) <= 3) << "pulse " << i;
+    }
+}
+
 TEST(EpochDetector, SilenceOnlyGivesEvenMarksWithMargins) {
     const std::vector<std::int16_t> silence(16000, 0);
     const auto marks = DetectPitchMarks(silence);
