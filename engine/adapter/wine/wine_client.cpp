@@ -16,6 +16,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "adapter/host_objects.h"
@@ -176,6 +177,38 @@ int wmain(int argc, wchar_t** argv) {
         Check(hr == S_OK && pieces == 1 && stopping.bytes_written() < bytes,
               "a request aborted by its site stops after the piece: " +
                   std::to_string(stopping.bytes_written()) + " bytes");
+
+        // Two more engine objects speak the request at once on two threads
+        // of the multithreaded apartment: each gets the whole audio.
+        std::vector<std::int16_t> parallel[2];
+        HRESULT results[2] = {E_FAIL, E_FAIL};
+        std::thread threads[2];
+        for (int i = 0; i < 2; ++i) {
+            threads[i] = std::thread([&, i] {
+                if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return;
+                ISpTTSEngine* other = nullptr;
+                if (SUCCEEDED(CoCreateInstance(sapi::kCLSID_SampleTTSEngine, nullptr,
+                                               CLSCTX_INPROC_SERVER, sapi::kIID_ISpTTSEngine,
+                                               reinterpret_cast<void**>(&other)))) {
+                    ISpObjectWithToken* t = nullptr;
+                    other->QueryInterface(sapi::kIID_ISpObjectWithToken,
+                                          reinterpret_cast<void**>(&t));
+                    if (t && SUCCEEDED(t->SetObjectToken(token.get()))) {
+                        OutputSite own;
+                        results[i] = other->Speak(0, sapi::kSPDFID_WaveFormatEx, &wave,
+                                                  request.fragments, &own);
+                        parallel[i] = own.audio();
+                    }
+                    if (t) t->Release();
+                    other->Release();
+                }
+                CoUninitialize();
+            });
+        }
+        for (std::thread& t : threads) t.join();
+        Check(results[0] == S_OK && results[1] == S_OK && parallel[0] == audio &&
+                  parallel[1] == audio,
+              "two engine objects speaking at once on two threads give the same audio");
     }
 
     Check(audio.size() > 16000, "audio: " + std::to_string(audio.size()) + " samples");
