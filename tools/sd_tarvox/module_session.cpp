@@ -375,8 +375,12 @@ std::optional<std::string> ModuleSession::ReadMessage(LineReader& in) {
         std::optional<std::string> line = in.Next();
         if (!line) return std::nullopt;
         if (*line == ".") break;
+        if (in.truncated()) Log(2, "a message line longer than 1 MiB was cut");
         if (!line->empty() && line->front() == '.') line->erase(0, 1);
-        if (text.size() + line->size() + 1 > kMaxMessage) continue;  // the rest is dropped
+        if (text.size() + line->size() + 1 > kMaxMessage) {
+            Log(2, "a message longer than 8 MiB was cut");
+            continue;
+        }
         if (!first) text.push_back('\n');
         first = false;
         text += *line;
