@@ -5,7 +5,9 @@
 # (engine/adapter/wine/wine_client.cpp) loads the type library, creates the
 # engine with CoCreateInstance, gives it a voice token of the bundled voice
 # built on Linux, speaks a Slovenian sentence with a bookmark into its own
-# output site and checks audio and events; `regsvr32 /u` removes it again.
+# output site and checks audio and events, then again with the voice token
+# that the data tool's .reg file puts into the registry; `regsvr32 /u`
+# removes the class again.
 # The samples are then compared with the Linux command line's for the same
 # request. Wine 8's own speech platform cannot host a third-party voice, so
 # the client stands in for it.
@@ -41,13 +43,15 @@ if [ ! -f "$win/build.ninja" ]; then
     -DTARVOX_TESTS=OFF -DTARVOX_BENCH=OFF -DTARVOX_TOOLS=OFF
 fi
 cmake --build "$win" --target tarvox tarvox_wine_client -j "$jobs"
-if [ ! -f "$linux/voices/quenlar-orin/sint.ini" ] || [ ! -x "$linux/tools/tarvox" ]; then
+if [ ! -f "$linux/voices/quenlar-orin/sint.ini" ] || [ ! -x "$linux/tools/tarvox" ] ||
+   [ ! -x "$linux/tools/tarvox-data" ]; then
   [ -f "$linux/build.ninja" ] || cmake -S . -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-  cmake --build "$linux" --target voice_quenlar_orin tarvox_cli -j "$jobs"
+  cmake --build "$linux" --target voice_quenlar_orin tarvox_cli tarvox_data -j "$jobs"
 fi
 
 voice=$(realpath "$linux/voices/quenlar-orin")
 tarvox=$(realpath "$linux/tools/tarvox")
+data_tool=$(realpath "$linux/tools/tarvox-data")
 work=$(mktemp -d /tmp/tarvox-wine.XXXXXX)
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
@@ -96,6 +100,23 @@ timeout 300 wine "$work/bin/tarvox-wine-client.exe" "$dll" "$(winpath "$voice")"
   "$(winpath "$work/wine.raw")" > "$work/client.txt" 2>&1 || rc=$?
 tr -d '\r' < "$work/client.txt"
 [ "$rc" -eq 0 ] || fail "tarvox-wine-client: exit code $rc"
+
+# The voice tokens as the data tool writes them for an installer, imported
+# with regedit; the client then takes its token's values from the registry.
+voices_dir=$(dirname "$voice")
+if "$data_tool" register-voices --voices-dir "$(winpath "$voices_dir")" \
+     --reg-file "$work/voices.reg" >/dev/null 2>&1 &&
+   timeout 120 wine regedit /S "$(winpath "$work/voices.reg")" >/dev/null 2>&1; then
+  token=$(query 'HKLM\SOFTWARE\Microsoft\Speech\Voices\Tokens\TarvoxQuenlarOrinYuAscii' /s)
+  expect "voice token imported" "$token" "$(winpath "$voices_dir")"
+  rc=0
+  timeout 300 wine "$work/bin/tarvox-wine-client.exe" "$dll" "token:TarvoxQuenlarOrinYuAscii" \
+    > "$work/client-token.txt" 2>&1 || rc=$?
+  tr -d '\r' < "$work/client-token.txt" | sed 's/^/  [token] /'
+  [ "$rc" -eq 0 ] || fail "tarvox-wine-client with the registered voice token: exit code $rc"
+else
+  fail "cannot write or import the voice tokens' .reg file"
+fi
 
 # The Linux command line, same voice and the same request (the bookmark
 # cuts the text into the same fragments).

@@ -5,15 +5,19 @@
 // a voice token of its own, speaks a Slovenian sentence with a bookmark into
 // a site of its own and checks the audio and the events.
 //
-//   tarvox-wine-client.exe <tarvox.dll> <voice directory> [audio.raw]
+//   tarvox-wine-client.exe <tarvox.dll> <voice directory | token:NAME> [audio.raw]
 //
+// With token:NAME the voice token's values come from the registry key
+// HKLM\SOFTWARE\Microsoft\Speech\Voices\Tokens\NAME, as an installer wrote them.
 // Exit code 0 when every check passed, 1 when one failed, 2 on bad use.
 // The optional file receives the spoken 16-bit samples.
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <thread>
@@ -98,12 +102,56 @@ void CheckTypeLibrary(const wchar_t* dll) {
     if (registered) registered->Release();
 }
 
+// A value of a voice token key in the registry; nullopt when it is missing.
+std::optional<std::wstring> RegistryString(const std::wstring& key, const wchar_t* name) {
+    DWORD size = 0;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_SZ, nullptr, nullptr,
+                     &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value.data(),
+                     &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    value.resize(std::wcslen(value.c_str()));
+    return value;
+}
+
+std::u16string U16(const std::wstring& s) {
+    return std::u16string(reinterpret_cast<const char16_t*>(s.c_str()), s.size());
+}
+
+// The voice token: built from a voice directory, or ("token:NAME") read
+// from the voice's key under the platform's token category, as an installer
+// wrote it.
+MemoryToken* TokenFor(const wchar_t* arg) {
+    const std::wstring a(arg);
+    if (a.rfind(L"token:", 0) != 0) return tarvox::MakeVoiceToken(u"Quenlar Orin", U16(a), 0);
+    const std::wstring key = L"SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens\\" + a.substr(6);
+    const auto clsid = RegistryString(key, L"CLSID");
+    const auto name = RegistryString(key, L"VoiceName");
+    const auto path = RegistryString(key, L"Path");
+    DWORD mode = 0, size = sizeof mode;
+    const bool has_mode = RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"Mode", RRF_RT_REG_DWORD,
+                                       nullptr, &mode, &size) == ERROR_SUCCESS;
+    Check(clsid && _wcsicmp(clsid->c_str(), L"{A8ABE95B-7C20-461E-A91A-D2D761F58629}") == 0,
+          "the voice token names the engine class");
+    Check(name && path && has_mode, "the voice token has VoiceName, Path and Mode");
+    if (!name || !path || !has_mode) return nullptr;
+    MemoryToken* token = MemoryToken::Create();
+    token->SetString(u"VoiceName", U16(*name));
+    token->SetString(u"Path", U16(*path));
+    token->SetNumber(u"Mode", mode);
+    return token;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
-        std::fputs("usage: tarvox-wine-client <tarvox.dll> <voice directory> [audio.raw]\n",
-                   stderr);
+        std::fputs(
+            "usage: tarvox-wine-client <tarvox.dll> <voice directory | token:NAME> [audio.raw]\n",
+            stderr);
         return 2;
     }
     HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
@@ -136,10 +184,10 @@ int wmain(int argc, wchar_t** argv) {
         ISpObjectToken* none = nullptr;
         Check(with_token->GetObjectToken(&none) == S_FALSE && !none,
               "GetObjectToken before the voice: S_FALSE");
-        std::unique_ptr<MemoryToken, Releaser> token(tarvox::MakeVoiceToken(
-            u"Quenlar Orin", reinterpret_cast<const char16_t*>(argv[2]), 0));
+        std::unique_ptr<MemoryToken, Releaser> token(TokenFor(argv[2]));
+        if (!token) return 1;
         hr = with_token->SetObjectToken(token.get());
-        Check(hr == S_OK, "SetObjectToken with the voice directory: " + Hex(hr));
+        Check(hr == S_OK, "SetObjectToken with the voice token: " + Hex(hr));
         hr = with_token->SetObjectToken(token.get());
         Check(hr == sapi::kErrAlreadyInitialized, "a second SetObjectToken: " + Hex(hr));
         ISpObjectToken* got = nullptr;
