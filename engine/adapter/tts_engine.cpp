@@ -151,9 +151,10 @@ void WalkFragments(const SPVTEXTFRAG* fragments, SiteActions& actions, EngineHos
                 if (store) {
                     EventRecord mark;
                     mark.kind = 0;
-                    for (char16_t c : text.substr(0, std::min(text.size(), kBookmarkNameMax)))
-                        mark.name.push_back(static_cast<char16_t>(
-                            static_cast<std::int16_t>(static_cast<std::int8_t>(c & 0xFF))));
+                    // The name is kept as the application wrote it (at most
+                    // 31 units); narrowing it to bytes would garble every
+                    // name outside ASCII.
+                    mark.name.assign(text.substr(0, std::min(text.size(), kBookmarkNameMax)));
                     mark.source_position = static_cast<std::int32_t>(f->ulTextSrcOffset);
                     mark.buffer_position = static_cast<std::int32_t>(r.text.size());
                     r.events.push_back(std::move(mark));
@@ -180,9 +181,12 @@ void QueueEvents(ISpTTSEngineSite* site, const std::vector<EventRecord>& events,
     for (const EventRecord& e : events) {
         SPEVENT ev{};
         ev.ulStreamNum = 0;
-        ev.ullAudioStreamOffset =
-            start + static_cast<std::uint64_t>(std::floor(e.buffer_position * audio_bytes /
-                                                          text_length));
+        // Spread over the audio by text position, and kept on a sample
+        // boundary: an offset between the two bytes of a sample names no
+        // position in the stream.
+        const auto spread =
+            static_cast<std::uint64_t>(std::floor(e.buffer_position * audio_bytes / text_length));
+        ev.ullAudioStreamOffset = start + (spread & ~std::uint64_t{1});
         if (e.kind == 1) {
             ev.eEventId = SPEI_WORD_BOUNDARY;
             ev.elParamType = SPET_LPARAM_IS_UNDEFINED;

@@ -300,8 +300,10 @@ TEST_F(EngineObjectTest, WordEventsAreSpreadOverTheAudio) {
         EXPECT_EQ(site.events[i].id, SPEI_WORD_BOUNDARY);
         EXPECT_EQ(site.events[i].wparam, static_cast<std::uint64_t>(lengths[i]));
         EXPECT_EQ(site.events[i].lparam, 5 + positions[i]);
+        // proportional, rounded down to a whole sample
         EXPECT_EQ(site.events[i].offset,
-                  start + static_cast<std::uint64_t>(positions[i] * bytes / length));
+                  start + (static_cast<std::uint64_t>(positions[i] * bytes / length) & ~1ull));
+        EXPECT_EQ(site.events[i].offset % 2, 0u);
     }
     EXPECT_EQ(host.audio_offset, start + static_cast<std::uint64_t>(bytes));
 }
@@ -349,6 +351,20 @@ TEST_F(EngineObjectTest, LongBookmarkNamesAreCut) {
     ASSERT_NE(it, site.events.end());
     EXPECT_EQ(it->name, std::u16string(31, u'x'));
     EXPECT_EQ(it->wparam, 0u);
+}
+
+TEST_F(EngineObjectTest, BookmarkNamesKeepTheirCharacters) {
+    CTTSEngObj* o = Ready();
+    Fragments f;
+    f.Add(SPVA_Speak, u"a b");
+    f.Add(SPVA_Bookmark, u"7 \u010daj \u00e9");
+    FakeSite site;
+    ASSERT_EQ(Speak(o, f, site), S_OK);
+    auto it = std::find_if(site.events.begin(), site.events.end(),
+                           [](const Event& e) { return e.id == SPEI_TTS_BOOKMARK; });
+    ASSERT_NE(it, site.events.end());
+    EXPECT_EQ(it->name, u"7 \u010daj \u00e9");
+    EXPECT_EQ(it->wparam, 7u);
 }
 
 TEST_F(EngineObjectTest, AbortStopsWriting) {
