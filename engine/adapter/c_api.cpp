@@ -330,7 +330,13 @@ void tarvox_stop(tarvox_voice* voice) {
 }
 
 const char* tarvox_last_error(const tarvox_voice* voice) {
-    return voice ? voice->error.c_str() : g_open_error.c_str();
+    if (voice) return voice->error.c_str();
+    // A copy per thread, taken under the lock, so another thread's
+    // tarvox_open cannot change the text while the caller reads it.
+    thread_local std::string copy;
+    std::lock_guard<std::mutex> api(g_open_mutex);
+    copy = g_open_error;
+    return copy.c_str();
 }
 
 const char* tarvox_status_message(tarvox_status status) {
