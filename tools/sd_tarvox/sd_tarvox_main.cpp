@@ -11,19 +11,20 @@
 
 namespace {
 
-// The voice spoken when the configuration names none: the build tree's
-// bundled voice, or else the one installed under the same prefix
-// (PREFIX/lib/speech-dispatcher-modules/sd_tarvox ->
-// PREFIX/share/tarvox/voices/quenlar-orin).
+// The voice spoken when the configuration names none: the one installed
+// under the same prefix (PREFIX/lib/speech-dispatcher-modules/sd_tarvox ->
+// PREFIX/share/tarvox/voices/quenlar-orin), or else, for the program in the
+// build tree, the build tree's bundled voice. An installed module never
+// speaks with a build tree's voice.
 std::string DefaultVoice() {
     namespace fs = std::filesystem;
     const std::string built = TARVOX_DEFAULT_VOICE;
     std::error_code ec;
-    if (fs::is_directory(built, ec)) return built;
     const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (ec || self.empty()) return built;
-    const fs::path installed = self.parent_path() / TARVOX_INSTALLED_VOICE;
-    if (fs::is_directory(installed, ec)) return installed.lexically_normal().string();
+    if (!ec && !self.empty()) {
+        const fs::path installed = self.parent_path() / TARVOX_INSTALLED_VOICE;
+        if (fs::is_directory(installed, ec)) return installed.lexically_normal().string();
+    }
     return built;
 }
 
