@@ -257,9 +257,11 @@ std::vector<std::int32_t> DetectPitchMarks(std::span<const std::int16_t> samples
             return best;
         };
         // The next epoch: the strongest peak of [lo, hi], unless another peak
-        // nearly as strong lies clearly nearer the place one period on
-        // (nasals and liquids have two peaks of about equal height per
-        // cycle; taking the other one for a cycle misplaces two periods).
+        // of at least 0.6 of its height lies more than a tenth of a period
+        // nearer the place one period on (nasals and liquids have two peaks
+        // of about equal height per cycle; taking the other one for a cycle
+        // misplaces two periods, and a real cycle does not change its length
+        // by a tenth from one period to the next).
         auto near_peak = [&](long lo, long hi, long expected, long period) {
             const long best = peak(lo, hi);
             const float floor_ = 0.6f * sign * y[static_cast<std::size_t>(best)];
