@@ -80,8 +80,27 @@ expect() {
 
 timeout 300 wineboot -i >/dev/null 2>&1 || { echo "wineboot failed" >&2; exit 1; }
 
+# The system's interface and type library keys, to compare after
+# registration: the type library's interfaces are not OLE-automation
+# interfaces, so registering it writes no HKCR\Interface keys, and
+# unregistering leaves both trees as they were.
+snapshot() {  # KEY FILE: the key's tree exported to FILE
+  rm -f "$2"
+  timeout 60 wine reg export "$1" "$(winpath "$2")" /y >/dev/null 2>&1 || true
+}
+snapshot 'HKCR\Interface' "$work/interface-before.reg"
+snapshot 'HKCR\TypeLib' "$work/typelib-before.reg"
+[ -s "$work/interface-before.reg" ] && [ -s "$work/typelib-before.reg" ] ||
+  fail "reg export of HKCR\Interface and HKCR\TypeLib"
+
 rc=0; timeout 120 wine regsvr32 /s "$dll" >/dev/null 2>&1 || rc=$?
 [ "$rc" -eq 0 ] && echo "ok   regsvr32 tarvox.dll" || fail "regsvr32 tarvox.dll: exit code $rc"
+snapshot 'HKCR\Interface' "$work/interface-registered.reg"
+if cmp -s "$work/interface-before.reg" "$work/interface-registered.reg"; then
+  echo "ok   registering the type library wrote no HKCR\Interface keys"
+else
+  fail "registering tarvox.dll changed HKCR\Interface"
+fi
 
 query() { timeout 60 wine reg query "$@" 2>/dev/null | tr -d '\r' || true; }
 class=$(query "HKCR\\CLSID\\$clsid" /s)
@@ -138,6 +157,14 @@ if timeout 60 wine reg query "HKCR\\CLSID\\$clsid" >/dev/null 2>&1; then
   fail "the class key is still there after regsvr32 /u"
 else
   echo "ok   the class key is gone"
+fi
+snapshot 'HKCR\Interface' "$work/interface-after.reg"
+snapshot 'HKCR\TypeLib' "$work/typelib-after.reg"
+if cmp -s "$work/interface-before.reg" "$work/interface-after.reg" &&
+   cmp -s "$work/typelib-before.reg" "$work/typelib-after.reg"; then
+  echo "ok   HKCR\Interface and HKCR\TypeLib are as before registration"
+else
+  fail "after regsvr32 /u, HKCR\Interface or HKCR\TypeLib differ from before registration"
 fi
 
 if [ "$failures" -ne 0 ]; then

@@ -11,6 +11,7 @@
 // HKLM\SOFTWARE\Microsoft\Speech\Voices\Tokens\NAME, as an installer wrote them.
 // Exit code 0 when every check passed, 1 when one failed, 2 on bad use.
 // The optional file receives the spoken 16-bit samples.
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -21,6 +22,7 @@
 #include <span>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "adapter/host_objects.h"
@@ -77,6 +79,203 @@ struct Request {
     }
 };
 
+std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+
+std::wstring NameOf(ITypeInfo* info) {
+    BSTR name = nullptr;
+    std::wstring result;
+    if (SUCCEEDED(info->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr)) &&
+        name) {
+        result = name;
+        SysFreeString(name);
+    }
+    return result;
+}
+
+// The type attributes of a type description, released with it.
+class Attributes {
+public:
+    explicit Attributes(ITypeInfo* info) : info_(info) {
+        if (FAILED(info->GetTypeAttr(&attr_))) attr_ = nullptr;
+    }
+    ~Attributes() {
+        if (attr_) info_->ReleaseTypeAttr(attr_);
+    }
+    Attributes(const Attributes&) = delete;
+    Attributes& operator=(const Attributes&) = delete;
+    const TYPEATTR* operator->() const { return attr_; }
+    explicit operator bool() const { return attr_ != nullptr; }
+
+private:
+    ITypeInfo* info_;
+    TYPEATTR* attr_ = nullptr;
+};
+
+// What the platform declares of an interface: its identifier, the interface
+// it extends, and its own methods in vtable order with their parameter
+// counts.
+struct InterfaceFacts {
+    const wchar_t* name;
+    GUID iid;
+    const wchar_t* base;
+    std::vector<std::pair<const wchar_t*, short>> methods;
+};
+
+// The type description of the named interface, reached through its
+// identifier: it extends the right interface and lists the right methods
+// in the right vtable slots.
+void CheckInterface(ITypeLib* library, const InterfaceFacts& facts) {
+    const std::string what = "the type library's " + Narrow(facts.name);
+    ITypeInfo* raw = nullptr;
+    if (FAILED(library->GetTypeInfoOfGuid(facts.iid, &raw)) || !raw) {
+        Check(false, what + " is found by its identifier");
+        return;
+    }
+    std::unique_ptr<ITypeInfo, Releaser> info(raw);
+    const Attributes attr(raw);
+    if (!attr) {
+        Check(false, what + " has type attributes");
+        return;
+    }
+    std::string problems;
+    if (NameOf(raw) != facts.name) problems += " name " + Narrow(NameOf(raw));
+    if (attr->typekind != TKIND_INTERFACE) problems += " not an interface";
+    if (attr->wTypeFlags & (TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDUAL))
+        problems += " marked for OLE automation";
+    HREFTYPE base_ref = 0;
+    ITypeInfo* base = nullptr;
+    if (attr->cImplTypes != 1 || FAILED(raw->GetRefTypeOfImplType(0, &base_ref)) ||
+        FAILED(raw->GetRefTypeInfo(base_ref, &base)) || !base) {
+        problems += " no base interface";
+    } else {
+        if (NameOf(base) != facts.base) problems += " extends " + Narrow(NameOf(base));
+        const Attributes base_attr(base);
+        // The own methods follow the base interface's slots.
+        if (base_attr && attr->cbSizeVft != base_attr->cbSizeVft + facts.methods.size() *
+                                                                     sizeof(void*))
+            problems += " vtable size " + std::to_string(attr->cbSizeVft);
+        const std::size_t first_slot = base_attr ? base_attr->cbSizeVft / sizeof(void*) : 0;
+        if (attr->cFuncs != facts.methods.size()) {
+            problems += " " + std::to_string(attr->cFuncs) + " methods";
+        } else {
+            for (std::size_t i = 0; i < facts.methods.size(); ++i) {
+                FUNCDESC* func = nullptr;
+                if (FAILED(raw->GetFuncDesc(static_cast<UINT>(i), &func)) || !func) {
+                    problems += " no method " + std::to_string(i);
+                    continue;
+                }
+                BSTR name = nullptr;
+                std::wstring method;
+                if (SUCCEEDED(raw->GetDocumentation(func->memid, &name, nullptr, nullptr,
+                                                    nullptr)) &&
+                    name) {
+                    method = name;
+                    SysFreeString(name);
+                }
+                if (method != facts.methods[i].first ||
+                    func->cParams != facts.methods[i].second ||
+                    static_cast<std::size_t>(func->oVft) != (first_slot + i) * sizeof(void*))
+                    problems += " slot " + std::to_string(first_slot + i) + " is " +
+                                Narrow(method) + "/" + std::to_string(func->cParams);
+                raw->ReleaseFuncDesc(func);
+            }
+        }
+        base->Release();
+    }
+    Check(problems.empty(), what + " by its identifier, base and methods" + problems);
+}
+
+// What the platform's headers lay out: a structure's size and the offsets
+// of its members.
+struct StructFacts {
+    const wchar_t* name;
+    std::size_t size;
+    std::vector<std::pair<const wchar_t*, std::size_t>> members;
+};
+
+void CheckStructure(ITypeLib* library, const StructFacts& facts) {
+    const std::string what = "the type library's " + Narrow(facts.name);
+    ITypeInfo* found = nullptr;
+    for (UINT i = 0, n = library->GetTypeInfoCount(); i < n && !found; ++i) {
+        ITypeInfo* info = nullptr;
+        if (FAILED(library->GetTypeInfo(i, &info)) || !info) continue;
+        if (NameOf(info) == facts.name) found = info;
+        else info->Release();
+    }
+    if (!found) {
+        Check(false, what + " is described");
+        return;
+    }
+    std::unique_ptr<ITypeInfo, Releaser> owned(found);
+    const Attributes attr(found);
+    std::string problems;
+    if (!attr || attr->typekind != TKIND_RECORD) {
+        problems += " not a structure";
+    } else {
+        if (attr->cbSizeInstance != facts.size)
+            problems += " size " + std::to_string(attr->cbSizeInstance);
+        if (attr->cVars != facts.members.size())
+            problems += " " + std::to_string(attr->cVars) + " members";
+        for (std::size_t i = 0; i < facts.members.size() && i < attr->cVars; ++i) {
+            VARDESC* var = nullptr;
+            if (FAILED(found->GetVarDesc(static_cast<UINT>(i), &var)) || !var) continue;
+            BSTR name = nullptr;
+            std::wstring member;
+            if (SUCCEEDED(found->GetDocumentation(var->memid, &name, nullptr, nullptr,
+                                                  nullptr)) &&
+                name) {
+                member = name;
+                SysFreeString(name);
+            }
+            if (member != facts.members[i].first || var->oInst != facts.members[i].second)
+                problems += " member " + std::to_string(i) + " " + Narrow(member) + " at " +
+                            std::to_string(var->oInst);
+            found->ReleaseVarDesc(var);
+        }
+    }
+    Check(problems.empty(), what + " lies as the headers lay it out" + problems);
+}
+
+// The class lists the engine interface as its default and the token
+// interface, by identifier.
+void CheckClass(ITypeLib* library) {
+    ITypeInfo* raw = nullptr;
+    if (FAILED(library->GetTypeInfoOfGuid(sapi::kCLSID_SampleTTSEngine, &raw)) || !raw) {
+        Check(false, "the type library describes the engine class");
+        return;
+    }
+    std::unique_ptr<ITypeInfo, Releaser> info(raw);
+    const Attributes attr(raw);
+    Check(attr && attr->typekind == TKIND_COCLASS && NameOf(raw) == L"SampleTTSEngine",
+          "the type library describes the class SampleTTSEngine");
+    const struct {
+        GUID iid;
+        bool is_default;
+    } expected[] = {{sapi::kIID_ISpTTSEngine, true}, {sapi::kIID_ISpObjectWithToken, false}};
+    std::string seen;
+    bool good = attr && attr->cImplTypes == 2;
+    for (UINT i = 0; attr && i < attr->cImplTypes; ++i) {
+        HREFTYPE ref = 0;
+        INT flags = 0;
+        ITypeInfo* implemented = nullptr;
+        if (FAILED(raw->GetRefTypeOfImplType(i, &ref)) ||
+            FAILED(raw->GetImplTypeFlags(i, &flags)) ||
+            FAILED(raw->GetRefTypeInfo(ref, &implemented)) || !implemented) {
+            good = false;
+            continue;
+        }
+        const Attributes implemented_attr(implemented);
+        seen.append(" ").append(Narrow(NameOf(implemented)));
+        if (flags & IMPLTYPEFLAG_FDEFAULT) seen.append("(default)");
+        if (i >= 2 || !implemented_attr ||
+            !IsEqualGUID(implemented_attr->guid, expected[i].iid) ||
+            ((flags & IMPLTYPEFLAG_FDEFAULT) != 0) != expected[i].is_default)
+            good = false;
+        implemented->Release();
+    }
+    Check(good, "the class lists ISpTTSEngine (default) and ISpObjectWithToken:" + seen);
+}
+
 void CheckTypeLibrary(const wchar_t* dll) {
     ITypeLib* library = nullptr;
     const HRESULT hr = LoadTypeLib(dll, &library);
@@ -91,10 +290,78 @@ void CheckTypeLibrary(const wchar_t* dll) {
     } else {
         Check(false, "the type library has a name");
     }
-    ITypeInfo* info = nullptr;
-    Check(SUCCEEDED(library->GetTypeInfoOfGuid(sapi::kCLSID_SampleTTSEngine, &info)) && info,
-          "the type library describes the engine class");
-    if (info) info->Release();
+    CheckClass(library);
+
+    // The platform's interfaces as the headers the engine is built with
+    // declare them (the identifiers of those that mingw's headers carry
+    // come from there).
+    const InterfaceFacts interfaces[] = {
+        {L"ISpTTSEngine", sapi::kIID_ISpTTSEngine, L"IUnknown",
+         {{L"Speak", 5}, {L"GetOutputFormat", 4}}},
+        {L"ISpObjectWithToken", __uuidof(ISpObjectWithToken), L"IUnknown",
+         {{L"SetObjectToken", 1}, {L"GetObjectToken", 1}}},
+        {L"ISpDataKey", __uuidof(ISpDataKey), L"IUnknown",
+         {{L"SetData", 3}, {L"GetData", 3}, {L"SetStringValue", 2}, {L"GetStringValue", 2},
+          {L"SetDWORD", 2}, {L"GetDWORD", 2}, {L"OpenKey", 2}, {L"CreateKey", 2},
+          {L"DeleteKey", 1}, {L"DeleteValue", 1}, {L"EnumKeys", 2}, {L"EnumValues", 2}}},
+        {L"ISpObjectToken", __uuidof(ISpObjectToken), L"ISpDataKey",
+         {{L"SetId", 3}, {L"GetId", 1}, {L"GetCategory", 1}, {L"CreateInstance", 4},
+          {L"GetStorageFileName", 5}, {L"RemoveStorageFileName", 3}, {L"Remove", 1},
+          {L"IsUISupported", 5}, {L"DisplayUI", 6}, {L"MatchesAttributes", 2}}},
+        {L"ISpEventSink", __uuidof(ISpEventSink), L"IUnknown",
+         {{L"AddEvents", 2}, {L"GetEventInterest", 1}}},
+        {L"ISpTTSEngineSite", sapi::kIID_ISpTTSEngineSite, L"ISpEventSink",
+         {{L"GetActions", 0}, {L"Write", 3}, {L"GetRate", 1}, {L"GetVolume", 1},
+          {L"GetSkipInfo", 2}, {L"CompleteSkip", 1}}},
+    };
+    for (const InterfaceFacts& facts : interfaces) CheckInterface(library, facts);
+    Check(IsEqualGUID(__uuidof(ISpObjectWithToken), sapi::kIID_ISpObjectWithToken) &&
+              IsEqualGUID(__uuidof(ISpObjectToken), sapi::kIID_ISpObjectToken) &&
+              IsEqualGUID(__uuidof(ISpEventSink), sapi::kIID_ISpEventSink),
+          "the engine's interface identifiers are the platform headers'");
+
+    // The structures, against the layouts the engine is compiled with. The
+    // headers pack WAVEFORMATEX to 18 bytes; the type library gives it its
+    // natural size, 20, with the same member offsets.
+    const StructFacts structures[] = {
+        {L"SPEVENT", sizeof(SPEVENT),
+         {{L"eEventId", 0}, {L"elParamType", 2},
+          {L"ulStreamNum", offsetof(SPEVENT, ulStreamNum)},
+          {L"ullAudioStreamOffset", offsetof(SPEVENT, ullAudioStreamOffset)},
+          {L"wParam", offsetof(SPEVENT, wParam)}, {L"lParam", offsetof(SPEVENT, lParam)}}},
+        {L"SPVPITCH", sizeof(SPVPITCH),
+         {{L"MiddleAdj", offsetof(SPVPITCH, MiddleAdj)},
+          {L"RangeAdj", offsetof(SPVPITCH, RangeAdj)}}},
+        {L"SPVCONTEXT", sizeof(SPVCONTEXT),
+         {{L"pCategory", offsetof(SPVCONTEXT, pCategory)},
+          {L"pBefore", offsetof(SPVCONTEXT, pBefore)},
+          {L"pAfter", offsetof(SPVCONTEXT, pAfter)}}},
+        {L"SPVSTATE", sizeof(SPVSTATE),
+         {{L"eAction", offsetof(SPVSTATE, eAction)}, {L"LangID", offsetof(SPVSTATE, LangID)},
+          {L"wReserved", offsetof(SPVSTATE, wReserved)},
+          {L"EmphAdj", offsetof(SPVSTATE, EmphAdj)}, {L"RateAdj", offsetof(SPVSTATE, RateAdj)},
+          {L"Volume", offsetof(SPVSTATE, Volume)}, {L"PitchAdj", offsetof(SPVSTATE, PitchAdj)},
+          {L"SilenceMSecs", offsetof(SPVSTATE, SilenceMSecs)},
+          {L"pPhoneIds", offsetof(SPVSTATE, pPhoneIds)},
+          {L"ePartOfSpeech", offsetof(SPVSTATE, ePartOfSpeech)},
+          {L"Context", offsetof(SPVSTATE, Context)}}},
+        {L"SPVTEXTFRAG", sizeof(SPVTEXTFRAG),
+         {{L"pNext", offsetof(SPVTEXTFRAG, pNext)}, {L"State", offsetof(SPVTEXTFRAG, State)},
+          {L"pTextStart", offsetof(SPVTEXTFRAG, pTextStart)},
+          {L"ulTextLen", offsetof(SPVTEXTFRAG, ulTextLen)},
+          {L"ulTextSrcOffset", offsetof(SPVTEXTFRAG, ulTextSrcOffset)}}},
+        {L"WAVEFORMATEX", (sizeof(WAVEFORMATEX) + alignof(DWORD) - 1) / alignof(DWORD) *
+                              alignof(DWORD),
+         {{L"wFormatTag", offsetof(WAVEFORMATEX, wFormatTag)},
+          {L"nChannels", offsetof(WAVEFORMATEX, nChannels)},
+          {L"nSamplesPerSec", offsetof(WAVEFORMATEX, nSamplesPerSec)},
+          {L"nAvgBytesPerSec", offsetof(WAVEFORMATEX, nAvgBytesPerSec)},
+          {L"nBlockAlign", offsetof(WAVEFORMATEX, nBlockAlign)},
+          {L"wBitsPerSample", offsetof(WAVEFORMATEX, wBitsPerSample)},
+          {L"cbSize", offsetof(WAVEFORMATEX, cbSize)}}},
+    };
+    for (const StructFacts& facts : structures) CheckStructure(library, facts);
+
     // Registration put the library into the registry as well.
     ITypeLib* registered = nullptr;
     const HRESULT reg = LoadRegTypeLib(sapi::kLIBID_SAMPLETTSENGLib, 1, 0, 0, &registered);
