@@ -1,7 +1,10 @@
 // tarvox-wine-client: a small host of our own that drives tarvox.dll the way
 // the speech platform does, for Windows or Wine (whose own platform cannot
 // host a third-party voice). After `regsvr32 tarvox.dll` it loads the type
-// library from the DLL, creates the engine with CoCreateInstance, gives it
+// library from the DLL and checks the class, the platform interfaces (by
+// identifier, base, method order and signatures) and the structures (sizes
+// and member offsets) against the headers the engine is built with, then
+// creates the engine with CoCreateInstance, gives it
 // a voice token of its own, speaks a Slovenian sentence with a bookmark into
 // a site of its own and checks the audio and the events.
 //
@@ -111,14 +114,54 @@ private:
     TYPEATTR* attr_ = nullptr;
 };
 
+// A type as the type library describes it: the variant type's short name
+// ("ui4", "hresult", "lpwstr", ...), or the described type's name, with a
+// '*' for each level of pointer.
+std::string TypeText(ITypeInfo* info, const TYPEDESC& type) {
+    switch (type.vt) {
+    case VT_PTR: return TypeText(info, *type.lptdesc) + "*";
+    case VT_USERDEFINED: {
+        ITypeInfo* named = nullptr;
+        if (FAILED(info->GetRefTypeInfo(type.hreftype, &named)) || !named) return "?";
+        const std::string name = Narrow(NameOf(named));
+        named->Release();
+        return name;
+    }
+    case VT_VOID: return "void";
+    case VT_HRESULT: return "hresult";
+    case VT_UNKNOWN: return "IUnknown*";
+    case VT_LPWSTR: return "lpwstr";
+    case VT_I4: return "i4";
+    case VT_UI1: return "ui1";
+    case VT_UI2: return "ui2";
+    case VT_UI4: return "ui4";
+    case VT_UI8: return "ui8";
+    default: return "vt" + std::to_string(type.vt);
+    }
+}
+
+// A method's signature: "result(parameter, ...)", with "out " before what
+// the method writes.
+std::string Signature(ITypeInfo* info, const FUNCDESC& func) {
+    std::string text = TypeText(info, func.elemdescFunc.tdesc) + "(";
+    for (SHORT i = 0; i < func.cParams; ++i) {
+        const ELEMDESC& param = func.lprgelemdescParam[i];
+        if (i > 0) text += ", ";
+        const USHORT flags = param.paramdesc.wParamFlags;
+        if ((flags & PARAMFLAG_FIN) && (flags & PARAMFLAG_FOUT)) text += "in out ";
+        else if (flags & PARAMFLAG_FOUT) text += "out ";
+        text += TypeText(info, param.tdesc);
+    }
+    return text + ")";
+}
+
 // What the platform declares of an interface: its identifier, the interface
-// it extends, and its own methods in vtable order with their parameter
-// counts.
+// it extends, and its own methods in vtable order with their signatures.
 struct InterfaceFacts {
     const wchar_t* name;
     GUID iid;
     const wchar_t* base;
-    std::vector<std::pair<const wchar_t*, short>> methods;
+    std::vector<std::pair<const wchar_t*, const char*>> methods;
 };
 
 // The type description of the named interface, reached through its
@@ -172,11 +215,11 @@ void CheckInterface(ITypeLib* library, const InterfaceFacts& facts) {
                     method = name;
                     SysFreeString(name);
                 }
-                if (method != facts.methods[i].first ||
-                    func->cParams != facts.methods[i].second ||
+                const std::string signature = Signature(raw, *func);
+                if (method != facts.methods[i].first || signature != facts.methods[i].second ||
                     static_cast<std::size_t>(func->oVft) != (first_slot + i) * sizeof(void*))
                     problems += " slot " + std::to_string(first_slot + i) + " is " +
-                                Narrow(method) + "/" + std::to_string(func->cParams);
+                                Narrow(method) + " " + signature;
                 raw->ReleaseFuncDesc(func);
             }
         }
@@ -297,22 +340,46 @@ void CheckTypeLibrary(const wchar_t* dll) {
     // come from there).
     const InterfaceFacts interfaces[] = {
         {L"ISpTTSEngine", sapi::kIID_ISpTTSEngine, L"IUnknown",
-         {{L"Speak", 5}, {L"GetOutputFormat", 4}}},
+         {{L"Speak", "hresult(ui4, _GUID*, WAVEFORMATEX*, SPVTEXTFRAG*, ISpTTSEngineSite*)"},
+          {L"GetOutputFormat",
+           "hresult(_GUID*, WAVEFORMATEX*, out _GUID*, out WAVEFORMATEX**)"}}},
         {L"ISpObjectWithToken", __uuidof(ISpObjectWithToken), L"IUnknown",
-         {{L"SetObjectToken", 1}, {L"GetObjectToken", 1}}},
+         {{L"SetObjectToken", "hresult(ISpObjectToken*)"},
+          {L"GetObjectToken", "hresult(out ISpObjectToken**)"}}},
         {L"ISpDataKey", __uuidof(ISpDataKey), L"IUnknown",
-         {{L"SetData", 3}, {L"GetData", 3}, {L"SetStringValue", 2}, {L"GetStringValue", 2},
-          {L"SetDWORD", 2}, {L"GetDWORD", 2}, {L"OpenKey", 2}, {L"CreateKey", 2},
-          {L"DeleteKey", 1}, {L"DeleteValue", 1}, {L"EnumKeys", 2}, {L"EnumValues", 2}}},
+         {{L"SetData", "hresult(lpwstr, ui4, ui1*)"},
+          {L"GetData", "hresult(lpwstr, in out ui4*, out ui1*)"},
+          {L"SetStringValue", "hresult(lpwstr, lpwstr)"},
+          {L"GetStringValue", "hresult(lpwstr, out lpwstr*)"},
+          {L"SetDWORD", "hresult(lpwstr, ui4)"},
+          {L"GetDWORD", "hresult(lpwstr, out ui4*)"},
+          {L"OpenKey", "hresult(lpwstr, out ISpDataKey**)"},
+          {L"CreateKey", "hresult(lpwstr, out ISpDataKey**)"},
+          {L"DeleteKey", "hresult(lpwstr)"},
+          {L"DeleteValue", "hresult(lpwstr)"},
+          {L"EnumKeys", "hresult(ui4, out lpwstr*)"},
+          {L"EnumValues", "hresult(ui4, out lpwstr*)"}}},
         {L"ISpObjectToken", __uuidof(ISpObjectToken), L"ISpDataKey",
-         {{L"SetId", 3}, {L"GetId", 1}, {L"GetCategory", 1}, {L"CreateInstance", 4},
-          {L"GetStorageFileName", 5}, {L"RemoveStorageFileName", 3}, {L"Remove", 1},
-          {L"IsUISupported", 5}, {L"DisplayUI", 6}, {L"MatchesAttributes", 2}}},
+         {{L"SetId", "hresult(lpwstr, lpwstr, i4)"},
+          {L"GetId", "hresult(out lpwstr*)"},
+          {L"GetCategory", "hresult(out ISpObjectTokenCategory**)"},
+          {L"CreateInstance", "hresult(IUnknown*, ui4, _GUID*, out void**)"},
+          {L"GetStorageFileName", "hresult(_GUID*, lpwstr, lpwstr, ui4, out lpwstr*)"},
+          {L"RemoveStorageFileName", "hresult(_GUID*, lpwstr, i4)"},
+          {L"Remove", "hresult(_GUID*)"},
+          {L"IsUISupported", "hresult(lpwstr, void*, ui4, IUnknown*, out i4*)"},
+          {L"DisplayUI", "hresult(void*, lpwstr, lpwstr, void*, ui4, IUnknown*)"},
+          {L"MatchesAttributes", "hresult(lpwstr, out i4*)"}}},
         {L"ISpEventSink", __uuidof(ISpEventSink), L"IUnknown",
-         {{L"AddEvents", 2}, {L"GetEventInterest", 1}}},
+         {{L"AddEvents", "hresult(SPEVENT*, ui4)"},
+          {L"GetEventInterest", "hresult(out ui8*)"}}},
         {L"ISpTTSEngineSite", sapi::kIID_ISpTTSEngineSite, L"ISpEventSink",
-         {{L"GetActions", 0}, {L"Write", 3}, {L"GetRate", 1}, {L"GetVolume", 1},
-          {L"GetSkipInfo", 2}, {L"CompleteSkip", 1}}},
+         {{L"GetActions", "ui4()"},
+          {L"Write", "hresult(void*, ui4, out ui4*)"},
+          {L"GetRate", "hresult(out i4*)"},
+          {L"GetVolume", "hresult(out ui2*)"},
+          {L"GetSkipInfo", "hresult(out SPVSKIPTYPE*, out i4*)"},
+          {L"CompleteSkip", "hresult(i4)"}}},
     };
     for (const InterfaceFacts& facts : interfaces) CheckInterface(library, facts);
     Check(IsEqualGUID(__uuidof(ISpObjectWithToken), sapi::kIID_ISpObjectWithToken) &&
