@@ -212,8 +212,10 @@ HRESULT UnregisterServerWith(RegistryWriter& registry, const std::string& module
     const auto keys = ParsedScript(module_path);
     if (!keys || !UnregisterScript(*keys, registry)) return SELFREG_E_CLASS;
 #if defined(_WIN32)
+    // The library was registered for the word size of this build.
+    constexpr SYSKIND kSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
     UnRegisterTypeLib(reinterpret_cast<REFGUID>(sapi::kLIBID_SAMPLETTSENGLib), 1, 0,
-                      LANG_NEUTRAL, SYS_WIN64);
+                      LANG_NEUTRAL, kSysKind);
 #else
     if (registry.KeyExists(kTypeLibKey)) registry.DeleteKeyTree(kTypeLibKey);
 #endif
