@@ -43,19 +43,13 @@ struct CodedText {
 
 CodedText Encode(std::string_view utf8) {
     CodedText out;
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        const auto b = static_cast<unsigned char>(utf8[i]);
-        std::size_t n = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3
-                                      : (b & 0xF8) == 0xF0 ? 4 : 1;
-        n = std::min(n, utf8.size() - i);
-        const std::string coded = Utf8ToCp1250(utf8.substr(i, n));
-        for (char c : coded) {
-            out.text.push_back(c);
-            out.source.push_back(i);
-        }
-        // A malformed sequence converts byte by byte.
-        i += coded.size() == 1 ? n : std::max<std::size_t>(coded.size(), 1);
+    out.text.reserve(utf8.size());
+    out.source.reserve(utf8.size() + 1);
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t start = i;
+        // A malformed sequence gives one "?" and moves on by a byte.
+        out.text.push_back(Cp1250FromCodePoint(NextCodePoint(utf8, i)));
+        out.source.push_back(start);
     }
     out.source.push_back(utf8.size());
     return out;

@@ -37,41 +37,94 @@ char Cp1250FromCodePoint(char32_t cp) {
     return '?';
 }
 
+char32_t NextCodePoint(std::string_view s, std::size_t& i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    int extra = -1;
+    char32_t cp = 0;
+    if (b < 0x80) {
+        extra = 0;
+        cp = b;
+    } else if ((b & 0xE0) == 0xC0) {
+        extra = 1;
+        cp = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+        extra = 2;
+        cp = b & 0x0F;
+    } else if ((b & 0xF8) == 0xF0) {
+        extra = 3;
+        cp = b & 0x07;
+    }
+    bool ok = extra >= 0 && i + static_cast<std::size_t>(extra) < s.size();
+    for (int k = 1; ok && k <= extra; ++k) {
+        const auto c = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
+        if ((c & 0xC0) != 0x80) ok = false;
+        else cp = (cp << 6) | (c & 0x3F);
+    }
+    static constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
+    if (ok && (cp < kShortest[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)))
+        ok = false;
+    if (!ok) {
+        ++i;
+        return 0xFFFD;
+    }
+    i += static_cast<std::size_t>(extra) + 1;
+    return cp;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+    std::u16string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t cp = NextCodePoint(utf8, i);
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view utf16) {
+    std::string out;
+    out.reserve(utf16.size());
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        char32_t cp = utf16[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+            utf16[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+            ++i;
+        }
+        AppendUtf8(out, cp);
+    }
+    return out;
+}
+
 std::string Utf8ToCp1250(std::string_view s) {
     std::string out;
     out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        int extra = 0;
-        char32_t cp = 0;
-        if (b < 0x80) {
-            cp = b;
-        } else if ((b & 0xE0) == 0xC0) {
-            extra = 1;
-            cp = b & 0x1F;
-        } else if ((b & 0xF0) == 0xE0) {
-            extra = 2;
-            cp = b & 0x0F;
-        } else if ((b & 0xF8) == 0xF0) {
-            extra = 3;
-            cp = b & 0x07;
-        } else {
-            out.push_back('?');
-            ++i;
-            continue;
-        }
-        std::size_t j = i + 1;
-        bool ok = true;
-        for (int k = 0; k < extra; ++k, ++j) {
-            if (j >= s.size() || (static_cast<unsigned char>(s[j]) & 0xC0) != 0x80) {
-                ok = false;
-                break;
-            }
-            cp = (cp << 6) | (static_cast<unsigned char>(s[j]) & 0x3F);
-        }
-        out.push_back(ok ? Cp1250FromCodePoint(cp) : '?');
-        i = ok ? j : i + 1;
-    }
+    for (std::size_t i = 0; i < s.size();) out.push_back(Cp1250FromCodePoint(NextCodePoint(s, i)));
     return out;
 }
 
@@ -98,18 +151,8 @@ std::string Cp1250ToUtf8(std::string_view text) {
     out.reserve(text.size() + text.size() / 4);
     for (char c : text) {
         const char32_t cp = CodePointFromCp1250(static_cast<unsigned char>(c));
-        if (cp == 0 && c != '\0') {
-            out.push_back('?');
-        } else if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
+        if (cp == 0 && c != '\0') out.push_back('?');
+        else AppendUtf8(out, cp);
     }
     return out;
 }

@@ -47,9 +47,6 @@ std::string FormatEvent(const SpokenEvent& e);
 // "POS:NAME" -> a bookmark; nullopt for anything else.
 std::optional<Bookmark> ParseBookmark(std::string_view spec);
 
-// UTF-8 to UTF-16; a malformed sequence becomes U+FFFD.
-std::u16string Utf8ToUtf16(std::string_view utf8);
-std::string Utf16ToUtf8(std::u16string_view utf16);
 
 using SampleHandler = std::function<bool(std::span<const std::int16_t>)>;
 using EventHandler = std::function<void(const SpokenEvent&)>;

@@ -7,6 +7,8 @@
 #include <optional>
 #include <utility>
 
+#include "text/codepage.h"
+
 namespace tarvox::sd {
 namespace {
 
@@ -163,21 +165,7 @@ constexpr std::array<KeyName, 40> kKeys = {{
 std::string Utf8Of(char32_t code) {
     std::string out;
     if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return out;
-    if (code < 0x80) {
-        out.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
+    AppendUtf8(out, code);
     return out;
 }
 

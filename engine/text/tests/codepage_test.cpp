@@ -31,5 +31,44 @@ TEST(Codepage, EveryAssignedByteRoundTrips) {
     }
 }
 
+TEST(Codepage, Utf8ToUtf16AndBack) {
+    struct Case {
+        std::string utf8;
+        std::u16string utf16;
+        bool round_trip;
+    };
+    const Case cases[] = {
+        {"abc", u"abc", true},
+        {"\xC4\x8D\xC5\xA1\xC5\xBE", u"\u010D\u0161\u017E", true},
+        {"\xE2\x82\xAC", u"\u20AC", true},
+        {"\xF0\x9F\x98\x80", u"\U0001F600", true},
+        {"a\xC4", u"a\uFFFD", false},             // cut short
+        {"\xC0\xAF", u"\uFFFD\uFFFD", false},     // overlong
+        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD", false},  // a surrogate
+        {"\xFFx", u"\uFFFDx", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.utf8);
+        EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16);
+        if (c.round_trip) {
+            EXPECT_EQ(Utf16ToUtf8(c.utf16), c.utf8);
+        }
+    }
+    EXPECT_EQ(Utf16ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");
+}
+
+// An overlong form names no character: it must not sneak a letter or a
+// control character past the filters.
+TEST(Codepage, OverlongFormsAreNotLetters) {
+    EXPECT_EQ(Utf8ToCp1250("\xC1\x81"), "??");       // 'A' in two bytes
+    EXPECT_EQ(Utf8ToCp1250("\xC0\x80x"), "??x");     // NUL in two bytes
+    EXPECT_EQ(Utf8ToCp1250("\xE0\x80\xAE"), "???");  // '.' in three bytes
+    std::size_t i = 0;
+    EXPECT_EQ(NextCodePoint("\xC4\x8D!", i), U'\u010D');
+    EXPECT_EQ(i, 2u);
+    EXPECT_EQ(NextCodePoint("\xC4\x8D!", i), U'!');
+    EXPECT_EQ(i, 3u);
+}
+
 }  // namespace
 }  // namespace tarvox

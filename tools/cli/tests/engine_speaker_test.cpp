@@ -253,32 +253,6 @@ TEST(EngineSpeakerTest, BookmarkSpecs) {
     }
 }
 
-TEST(EngineSpeakerTest, Utf8ToUtf16AndBack) {
-    struct Case {
-        std::string utf8;
-        std::u16string utf16;
-        bool round_trip;
-    };
-    const Case cases[] = {
-        {"abc", u"abc", true},
-        {"\xC4\x8D\xC5\xA1\xC5\xBE", u"\u010D\u0161\u017E", true},
-        {"\xE2\x82\xAC", u"\u20AC", true},
-        {"\xF0\x9F\x98\x80", u"\U0001F600", true},
-        {"a\xC4", u"a\uFFFD", false},             // cut short
-        {"\xC0\xAF", u"\uFFFD\uFFFD", false},     // overlong
-        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD", false},  // a surrogate
-        {"\xFFx", u"\uFFFDx", false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.utf8);
-        EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16);
-        if (c.round_trip) {
-            EXPECT_EQ(Utf16ToUtf8(c.utf16), c.utf8);
-        }
-    }
-    EXPECT_EQ(Utf16ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");
-}
-
 // The command line itself: options, the WAV file and the event lines.
 TEST(EngineSpeakerTest, CommandLineWritesTheWavAndPrintsEvents) {
     TempDir dir;
