@@ -3,7 +3,6 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -16,33 +15,20 @@
 #include "gfp/gfp.h"
 #include "text/codepage.h"
 #include "text/text_pieces.h"
+#include "default_voice.h"
 #include "engine_speaker.h"
 #include "wav_writer.h"
 
 namespace {
-
-// The voice spoken when --voice is not given: the one installed beside
-// this program (PREFIX/bin/tarvox -> PREFIX/share/tarvox/voices/quenlar-orin),
-// or else, for the program in the build tree, the build tree's bundled
-// voice. An installed program never speaks with a build tree's voice.
-std::string DefaultVoice() {
-    namespace fs = std::filesystem;
-    const std::string built = TARVOX_DEFAULT_VOICE;
-    std::error_code ec;
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec && !self.empty()) {
-        const fs::path installed = self.parent_path() / TARVOX_INSTALLED_VOICE;
-        if (fs::is_directory(installed, ec)) return installed.lexically_normal().string();
-    }
-    return built;
-}
 
 struct Options {
     std::vector<std::string> text;
     std::string file;
     std::string out = "tarvox.wav";
     bool to_stdout = false;
-    std::string voice = DefaultVoice();
+    // The voice installed beside this program (PREFIX/bin/tarvox ->
+    // PREFIX/share/tarvox/voices/quenlar-orin), else the build tree's.
+    std::string voice = tarvox::tools::DefaultVoice(TARVOX_DEFAULT_VOICE, TARVOX_INSTALLED_VOICE);
     int rate = 0;
     int pitch = 0;
     int volume = 100;
