@@ -220,7 +220,11 @@ tarvox_status Speak(tarvox_voice* voice, const char* utf8, const tarvox_mark* ma
         if (p.find_first_not_of(" \t\r\n") != std::string::npos) {
             for (int r = sint.GrafemskoFonemskaPretvorba(p.c_str()); r > 0;
                  r = sint.GrafemskoFonemskaPretvorba(nullptr)) {
-                consumed += static_cast<std::size_t>(r);
+                // Where the sentence ends in the piece as given (its
+                // abbreviations and clock times are written out before the
+                // division); the sentence's own length where that is unknown.
+                const std::size_t given = sint.ConsumedInput();
+                consumed = given > 0 ? given : consumed + static_cast<std::size_t>(r);
                 const std::size_t sentence_end =
                     std::max(sentence_start, std::min(piece_end, piece_start + consumed));
                 if (sint.Prozodija(sint.CurrentTranscription()) != 0) continue;

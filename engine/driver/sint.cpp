@@ -83,6 +83,8 @@ int Sint::GrafemskoFonemskaPretvorba(const char* text) {
     return converter_->Convert(text ? copy.c_str() : nullptr, true);
 }
 
+std::size_t Sint::ConsumedInput() const { return converter_ ? converter_->InputConsumed() : 0; }
+
 const char* Sint::CurrentTranscription() {
     if (!converter_) return "";
     return converter_->OutputBuffer().data();
@@ -199,6 +201,7 @@ int InitSint() { return Engine().InitSint(); }
 bool InitPsola() { return Engine().InitPsola(); }
 int GrafemskoFonemskaPretvorba(const char* text) { return Engine().GrafemskoFonemskaPretvorba(text); }
 const char* CurrentTranscription() { return Engine().CurrentTranscription(); }
+std::size_t ConsumedInput() { return Engine().ConsumedInput(); }
 int Prozodija(const char* phonetic_text) { return Engine().Prozodija(phonetic_text); }
 const std::int16_t* SintezaGovoraStream(std::int32_t& sample_count) {
     return Engine().SintezaGovoraStream(sample_count);

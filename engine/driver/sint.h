@@ -10,6 +10,7 @@
 // with stand-in stages.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -34,6 +35,9 @@ public:
     bool InitPsola();
     int GrafemskoFonemskaPretvorba(const char* text);
     const char* CurrentTranscription();
+    // How many bytes of the text last given to GrafemskoFonemskaPretvorba
+    // the sentences converted so far came from; 0 when unknown.
+    std::size_t ConsumedInput() const;
     int Prozodija(const char* phonetic_text);
     const std::int16_t* SintezaGovoraStream(std::int32_t& sample_count);
     void SetTempo(int rate);
@@ -83,6 +87,7 @@ int InitSint();
 bool InitPsola();
 int GrafemskoFonemskaPretvorba(const char* text);
 const char* CurrentTranscription();
+std::size_t ConsumedInput();
 int Prozodija(const char* phonetic_text);
 const std::int16_t* SintezaGovoraStream(std::int32_t& sample_count);
 // The SAMPA name of a character from the character-name table, or ".".

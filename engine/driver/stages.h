@@ -3,6 +3,7 @@
 // interfaces; tests put stand-ins in their place.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -30,6 +31,11 @@ public:
     // The output buffer: the transcription of the current sentence, at least
     // 850 bytes with the NUL. The driver writes prosody input into it.
     virtual std::span<char> OutputBuffer() = 0;
+    // How many bytes of the text last given to Convert the sentences
+    // converted so far came from (the sentence division works on the text
+    // after its whole-text rewrites; this is the position in the text as
+    // given). 0 when the converter cannot tell.
+    virtual std::size_t InputConsumed() const { return 0; }
 };
 
 class IMicroProsody {

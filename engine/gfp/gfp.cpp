@@ -9,6 +9,7 @@
 #include "driver/diag.h"
 #include "driver/files.h"
 #include "driver/profile.h"
+#include "text/text_alignment.h"
 
 namespace tarvox {
 
@@ -171,11 +172,15 @@ int TGfp::ConvertSentence(const char* text, bool use_dictionary) {
         Rewrite([&n](std::string_view in, std::string& out) { n.ExpandTimes(in, out); });
         Rewrite([&n](std::string_view in, std::string& out) { n.ExpandAbbreviations(in, out); });
         Rewrite([&n](std::string_view in, std::string& out) { n.SubstitutePhrases(in, out); });
+        source_map_ = AlignRewritten(std::string_view(text, size), work_);
+        input_consumed_ = 0;
         length = normalisation_.NextSentence(std::string_view(work_), second_);
     } else {
         length = normalisation_.NextSentence(std::nullopt, second_);
     }
     if (length < 1) return -1;
+    if (!source_map_.empty())
+        input_consumed_ = source_map_[std::min(normalisation_.SentencePosition(), source_map_.size() - 1)];
 
     work_.assign(". ");
     work_.append(std::string_view(second_).substr(0, kGfpSentenceCut));

@@ -22,6 +22,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "driver/stages.h"
 #include "gfp/accent.h"
@@ -65,6 +66,7 @@ public:
     void CreateLogFile() override;
     int Convert(const char* text, bool use_dictionary) override;
     std::span<char> OutputBuffer() override { return output_; }
+    std::size_t InputConsumed() const override { return input_consumed_; }
 
     // The phoneme string of the last converted sentence.
     const char* Output() const { return output_.data(); }
@@ -108,6 +110,10 @@ private:
     std::string normalised_;
     std::string work_;     // the text, then the sentence, then its phonemes
     std::string second_;   // output of each rewriting step; the next sentence
+    // For every byte of the rewritten text, where it came from in the text
+    // as given; how far the sentences converted so far reach in it.
+    std::vector<std::size_t> source_map_;
+    std::size_t input_consumed_ = 0;
     AccentLists accents_;
     Syllabifier syllables_;
     CliticLists clitics_;

@@ -69,6 +69,8 @@ int Normalisation::NextSentence(std::optional<std::string_view> text, std::strin
     return n;
 }
 
+std::size_t Normalisation::SentencePosition() const { return ProcessSentenceSplitter().Position(); }
+
 void Normalisation::ExpandUnits(std::string_view in, std::string& out) const {
     out.assign(in);
     tarvox::ExpandUnits(out, *tables_.classes);

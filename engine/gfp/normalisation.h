@@ -77,6 +77,8 @@ public:
     // text. Returns the bytes written to `sentence` (at most 10240); 0 when
     // nothing is left, and the pending text is then released.
     int NextSentence(std::optional<std::string_view> text, std::string& sentence);
+    // How far the division has read the text it was given (bytes).
+    std::size_t SentencePosition() const;
 
     // Per-sentence steps. ExpandNumbers returns 0, or -1 with `out` holding
     // the sentence unchanged.

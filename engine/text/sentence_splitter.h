@@ -32,6 +32,8 @@ public:
     int Next(std::string& out, const CharClasses& classes) { return Next(nullptr, out, classes); }
 
     bool HasPending() const { return has_pending_; }
+    // How far the division has read the pending text (bytes from its start).
+    std::size_t Position() const { return position_; }
 
 private:
     // Reads the next sentence of the pending text in its stored form.

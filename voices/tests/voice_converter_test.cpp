@@ -94,6 +94,27 @@ TEST_F(VoiceConverter, CapitalZCaronReadsLikeTheSmallOne) {
     EXPECT_EQ(Phonemes("\x8e" "ABA."), ". Za:ba .");
 }
 
+// Each sentence's end as a place in the text as given, although its
+// abbreviations and clock times were written out before the division: every
+// end falls between the sentence's last word and the next sentence's first.
+TEST_F(VoiceConverter, SentenceEndsAreFoundInTheTextAsGiven) {
+    const std::string text =
+        "Npr. dr. Novak pride ob 12.30 domov. Potem gre itd. spat! Jutri ob 8h je konec.";
+    std::vector<std::size_t> ends;
+    for (int n = gfp_->Convert(text.c_str(), true); n >= 0; n = gfp_->Convert(nullptr, true))
+        ends.push_back(gfp_->InputConsumed());
+    ASSERT_EQ(ends.size(), 3u) << Phonemes(text);
+    const std::pair<const char*, const char*> around[] = {
+        {"domov.", "Potem"}, {"spat!", "Jutri"}, {"konec.", nullptr}};
+    for (std::size_t k = 0; k < ends.size(); ++k) {
+        SCOPED_TRACE(k);
+        const std::size_t last = text.find(around[k].first) + std::string(around[k].first).size();
+        const std::size_t next = around[k].second ? text.find(around[k].second) : text.size();
+        EXPECT_GE(ends[k], last);
+        EXPECT_LE(ends[k], next);
+    }
+}
+
 // The words that the macro prosody treats apart (intonation centres and
 // pauses before words) are written in makro.ini as the converter writes
 // them; otherwise they would never match.
