@@ -41,26 +41,77 @@ std::string KindOf(int id) {
 // the engine would cut it for the converter, so that a long text is spoken
 // (and its audio written) piece by piece instead of all at once. A piece
 // stays one byte below the converter's limit: the engine adds a blank after
-// each fragment.
-std::vector<std::size_t> RequestCuts(const std::u16string& text) {
-    std::vector<std::size_t> starts;  // where each code point starts
-    for (std::size_t i = 0; i < text.size();) {
-        starts.push_back(i);
-        const bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
-                          text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
-        i += pair ? 2 : 1;
+// each fragment. With the converter's sentence division the pieces are cut
+// further, at sentence ends, one request ahead of the speaking.
+class RequestCutter {
+public:
+    RequestCutter(const std::u16string& text, std::function<std::size_t(const char*)> first_sentence)
+        : first_sentence_(std::move(first_sentence)) {
+        for (std::size_t i = 0; i < text.size();) {
+            starts_.push_back(i);
+            const bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
+                              text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+            i += pair ? 2 : 1;
+        }
+        starts_.push_back(text.size());
+        bytes_ = Utf16ToCp1250(text);  // one byte a code point
+        if (bytes_.size() + 1 != starts_.size() || text.empty()) {
+            piece_ends_.push_back(0);
+            whole_ = text.size();  // one request for all
+            return;
+        }
+        std::size_t at = 0;
+        for (std::string_view piece : SplitIntoPieces(bytes_, kConverterTextLimit - 1)) {
+            at += piece.size();
+            piece_ends_.push_back(at);
+        }
     }
-    starts.push_back(text.size());
-    const std::string bytes = Utf16ToCp1250(text);  // one byte a code point
-    if (bytes.size() + 1 != starts.size() || text.empty()) return {0, text.size()};
-    std::vector<std::size_t> cuts{0};
-    std::size_t at = 0;
-    for (std::string_view piece : SplitIntoPieces(bytes, kConverterTextLimit - 1)) {
-        at += piece.size();
-        cuts.push_back(starts[at]);
+
+    // The end of the next request (UTF-16 units), or nullopt after the last.
+    std::optional<std::size_t> Next() {
+        if (piece_ >= piece_ends_.size()) return std::nullopt;
+        if (whole_) {
+            ++piece_;
+            return *whole_;
+        }
+        const std::size_t piece_end = piece_ends_[piece_];
+        const std::size_t end = first_sentence_ ? SentenceEnd(piece_end) : piece_end;
+        at_ = end;
+        if (at_ >= piece_end) ++piece_;
+        return starts_[end];
     }
-    return cuts;
-}
+
+private:
+    static std::size_t Signs(std::string_view s) {
+        return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char c) {
+            return c != ' ' && c != '\t' && c != '\r' && c != '\n';
+        }));
+    }
+
+    // One sentence from at_ on (more while the request would be a single
+    // sign, which the engine spells out on its own); the piece's trailing
+    // blanks go with its last sentence.
+    std::size_t SentenceEnd(std::size_t piece_end) const {
+        const std::string_view bytes = bytes_;
+        std::size_t end = at_;
+        while (end < piece_end) {
+            const std::string rest(bytes.substr(end, piece_end - end));
+            const std::size_t n = Signs(rest) > 0 ? first_sentence_(rest.c_str()) : 0;
+            end = n > 0 ? std::min(piece_end, end + n) : piece_end;
+            if (Signs(bytes.substr(end, piece_end - end)) == 0) return piece_end;
+            if (Signs(bytes.substr(at_, end - at_)) > 1) break;
+        }
+        return end;
+    }
+
+    std::function<std::size_t(const char*)> first_sentence_;
+    std::vector<std::size_t> starts_;  // where each code point starts
+    std::string bytes_;
+    std::vector<std::size_t> piece_ends_;
+    std::optional<std::size_t> whole_;
+    std::size_t piece_ = 0;
+    std::size_t at_ = 0;
+};
 
 }  // namespace
 
@@ -172,14 +223,16 @@ SpeakOutcome SpeakThroughEngine(IClassFactory& factory, const SpeakSettings& set
         if (on_event) on_event(out);
     });
 
-    // One request per piece of the text, each the text between two cuts
-    // with its bookmarks (one at the very end goes with the last piece).
-    const std::vector<std::size_t> cuts = RequestCuts(text16);
+    // One request per sentence (or piece) of the text, each the text
+    // between two cuts with its bookmarks (one at the very end goes with the
+    // last request).
+    RequestCutter cutter(text16, settings.first_sentence);
     std::size_t mark = 0;
-    for (std::size_t k = 0; k + 1 < cuts.size() && !site.aborted(); ++k) {
-        const std::size_t begin = cuts[k];
-        const std::size_t end = cuts[k + 1];
-        const bool last = k + 2 == cuts.size();
+    std::size_t begin = 0;
+    for (std::optional<std::size_t> next = cutter.Next(); next && !site.aborted();) {
+        const std::size_t end = *next;
+        next = cutter.Next();
+        const bool last = !next;
         std::vector<SPVTEXTFRAG> fragments;
         auto add = [&](SPVACTIONS action, const char16_t* start, std::size_t length,
                        std::size_t source) {
@@ -201,6 +254,7 @@ SpeakOutcome SpeakThroughEngine(IClassFactory& factory, const SpeakSettings& set
             cursor = marks[mark].position;
         }
         if (cursor < end) add(SPVA_Speak, text16.data() + cursor, end - cursor, cursor);
+        begin = end;
         if (fragments.empty()) continue;
         for (std::size_t i = 0; i + 1 < fragments.size(); ++i)
             fragments[i].pNext = &fragments[i + 1];

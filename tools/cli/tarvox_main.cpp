@@ -124,6 +124,10 @@ int Say(const Options& o) {
     settings.rate = o.rate;
     settings.volume = o.volume;
     settings.pitch = o.pitch;
+    // Sentence by sentence: the first sentence's audio leaves at once.
+    settings.first_sentence = [](const char* text) -> std::size_t {
+        return GrafemskoFonemskaPretvorba(text) > 0 ? ConsumedInput() : 0;
+    };
     const cli::SpeakOutcome outcome = cli::SpeakThroughEngine(
         *factory, settings, utf8, marks,
         [&](std::span<const std::int16_t> samples) { return sink.Write(samples); },

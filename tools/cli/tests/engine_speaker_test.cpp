@@ -43,6 +43,9 @@ struct Spoken {
 Spoken Say(Voice& v, std::string_view text, SpeakSettings s = {},
            std::vector<Bookmark> marks = {}) {
     s.voice_dir = kVoice;
+    s.first_sentence = [&v](const char* t) -> std::size_t {
+        return v.sint.GrafemskoFonemskaPretvorba(t) > 0 ? v.sint.ConsumedInput() : 0;
+    };
     Spoken out;
     out.outcome = SpeakThroughEngine(
         v.factory, s, text, marks,
@@ -90,6 +93,7 @@ TEST(EngineSpeakerTest, SameAudioAsTheDriverPathAtDefaultSettings) {
         kSentence,
         "Danes je lep dan. Jutri bo deževalo, pravijo.",
         "Ura je 12.30, vlak pelje ob 7h.\n\nNov odstavek: šč ž!",
+        "Npr. dr. Novak pride ob 12.30 domov. Potem gre itd. spat! ? Konec.",
     };
     for (const char* text : texts) {
         SCOPED_TRACE(text);
@@ -102,6 +106,35 @@ TEST(EngineSpeakerTest, SameAudioAsTheDriverPathAtDefaultSettings) {
         EXPECT_TRUE(now.samples == before);
         EXPECT_EQ(now.outcome.audio_bytes, 2 * now.samples.size());
     }
+}
+
+// Sentence by sentence: the first sentence's audio is written when the
+// converter has looked at most one sentence ahead, however long the text.
+TEST(EngineSpeakerTest, FirstSentenceSpokenBeforeTheRestIsRead) {
+    std::string text;
+    for (int i = 0; i < 12; ++i) text += "To je stavek številka " + std::to_string(i + 1) + ". ";
+    Voice v;
+    SpeakSettings s;
+    s.voice_dir = kVoice;
+    int divided = 0;
+    int divided_at_first_audio = -1;
+    s.first_sentence = [&](const char* t) -> std::size_t {
+        ++divided;
+        return v.sint.GrafemskoFonemskaPretvorba(t) > 0 ? v.sint.ConsumedInput() : 0;
+    };
+    std::size_t samples = 0;
+    const SpeakOutcome outcome = SpeakThroughEngine(
+        v.factory, s, text, {},
+        [&](std::span<const std::int16_t> p) {
+            if (divided_at_first_audio < 0) divided_at_first_audio = divided;
+            samples += p.size();
+            return true;
+        },
+        nullptr);
+    ASSERT_EQ(outcome.error, "");
+    EXPECT_EQ(divided, 12);
+    EXPECT_LE(divided_at_first_audio, 2);
+    EXPECT_EQ(samples, SayThroughDriver(text).size());
 }
 
 // A text longer than the converter's buffer goes in several requests: the
