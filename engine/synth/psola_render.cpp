@@ -87,18 +87,25 @@ RenderPlan PlanSentence(std::span<AlophoneEntry> entries,
     return plan;
 }
 
+void WindowShapes::Fill(std::vector<std::int16_t>& row, std::int32_t half) const {
+    row.resize(2 * static_cast<std::size_t>(half) + 1);
+    for (std::int32_t k = -half; k <= half; ++k) {
+        const std::int32_t index = half > 0 ? std::abs(k) * 100 / half : 0;
+        row[static_cast<std::size_t>(k + half)] =
+            static_cast<std::int16_t>(table_[static_cast<std::size_t>(index)]);
+    }
+}
+
 std::span<const std::int16_t> WindowShapes::Row(std::int32_t half) {
+    half = std::max(half, 0);
+    if (half > kKeptHalf) {
+        Fill(wide_, half);
+        return wide_;
+    }
     const auto h = static_cast<std::size_t>(half);
     if (rows_.size() <= h) rows_.resize(h + 1);
     std::vector<std::int16_t>& row = rows_[h];
-    if (row.empty()) {
-        row.resize(2 * h + 1);
-        for (std::int32_t k = -half; k <= half; ++k) {
-            const std::int32_t index = half > 0 ? std::abs(k) * 100 / half : 0;
-            row[static_cast<std::size_t>(k + half)] =
-                static_cast<std::int16_t>(table_[static_cast<std::size_t>(index)]);
-        }
-    }
+    if (row.empty()) Fill(row, half);
     return row;
 }
 

@@ -63,15 +63,23 @@ struct RenderPlan {
 RenderPlan PlanSentence(std::span<AlophoneEntry> entries,
                         std::span<const std::int32_t> marker_positions, int scale = kWindowScale);
 
-// Window weights per half-width W: 2W + 1 values w[|k| * 100 / W].
+// Window weights per half-width W: 2W + 1 values w[|k| * 100 / W]. The
+// rows of the half-widths that voiced speech uses are kept; a wider one (a
+// pause, a very low pitch) is made afresh each time, so the kept rows stay
+// small however long the text. A row is valid until the next call.
 class WindowShapes {
 public:
+    static constexpr std::int32_t kKeptHalf = 512;
+
     explicit WindowShapes(const std::array<std::int32_t, kWindowTableSize>& table) : table_(table) {}
     std::span<const std::int16_t> Row(std::int32_t half);
 
 private:
+    void Fill(std::vector<std::int16_t>& row, std::int32_t half) const;
+
     std::array<std::int32_t, kWindowTableSize> table_;
     std::vector<std::vector<std::int16_t>> rows_;
+    std::vector<std::int16_t> wide_;
 };
 
 // out[j] += src[j] * weights[j] / 16384 (truncating toward zero), each sum

@@ -78,6 +78,23 @@ TEST(WindowTable, IsHalfAHammingWindowInFixedPoint) {
     EXPECT_EQ(psola->WindowScale(), 100);
 }
 
+// Rows of every width, kept or made afresh, follow w[|k| * 100 / W]; a wide
+// row made in between leaves the kept ones as they were.
+TEST(WindowTable, RowsOfEveryWidthFollowTheTable) {
+    const auto table = MakeWindowTable();
+    WindowShapes shapes(table);
+    for (const std::int32_t half : {0, 1, 80, WindowShapes::kKeptHalf, WindowShapes::kKeptHalf + 1,
+                                    4000, 80}) {
+        SCOPED_TRACE(half);
+        const auto row = shapes.Row(half);
+        ASSERT_EQ(row.size(), 2 * static_cast<std::size_t>(half) + 1);
+        for (std::int32_t k = -half; k <= half; k += std::max(1, half / 50)) {
+            const std::int32_t index = half > 0 ? std::abs(k) * 100 / half : 0;
+            ASSERT_EQ(row[static_cast<std::size_t>(k + half)], table[static_cast<std::size_t>(index)]);
+        }
+    }
+}
+
 TEST(Psola, HundredHertzForHundredMillisecondsGivesTenWindowsIn1600Samples) {
     Psola psola(Voice());
     EXPECT_EQ(psola->Run(Records({{"_", 50, 0, 0, 0}, {"a", 100, 100, 100, 100}, {"_", 50, 0, 0, 0}})), 0);
