@@ -7,18 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
-packages=(wine wine64)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo=sudo
-  echo "==> installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+. .ci/packages.sh
+ensure_packages wine wine64
 
 exe=build-windows/tools/srsetup/srsetup.exe
 [ -f "$exe" ] || bash .ci/steps/20-srsetup-windows.sh

@@ -20,19 +20,8 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
 
-packages=(wine wine64 g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
-          cmake ninja-build)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo=sudo
-  echo "==> installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+. .ci/packages.sh
+ensure_packages wine wine64 g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 cmake ninja-build
 
 jobs=${JOBS:-$(nproc)}
 win=${TARVOX_WINDOWS_BUILD:-build-windows}
