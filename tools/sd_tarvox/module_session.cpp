@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <utility>
 
 namespace tarvox::sd {
 namespace {
@@ -180,21 +181,14 @@ bool ModuleSession::Handle(LineReader& in) {
             if (worker_.joinable()) pause_ = true;
             return true;
         }
-        if (command == "SPEAK") {
-            Speak(in, Kind::kText);
-            return true;
-        }
-        if (command == "CHAR") {
-            Speak(in, Kind::kChar);
-            return true;
-        }
-        if (command == "KEY") {
-            Speak(in, Kind::kKey);
-            return true;
-        }
-        if (command == "SOUND_ICON") {
-            Speak(in, Kind::kIcon);
-            return true;
+        static constexpr std::pair<std::string_view, Kind> kMessages[] = {
+            {"SPEAK", Kind::kText}, {"CHAR", Kind::kChar}, {"KEY", Kind::kKey},
+            {"SOUND_ICON", Kind::kIcon}};
+        for (const auto& [name, kind] : kMessages) {
+            if (command == name) {
+                Speak(in, kind);
+                return true;
+            }
         }
         if (command == "QUIT") {
             StopSpeaking();
