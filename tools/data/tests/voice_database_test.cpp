@@ -30,6 +30,14 @@ std::vector<std::string> CheckSentences() {
     return lines;
 }
 
+// Reads the voice's configuration and starts the driver's stages.
+void Start(Configuration& config, Sint& sint, const std::string& dir) {
+    config.SetBaseDirectory(dir);
+    ASSERT_EQ(config.ProcessSintIni(), 0) << LastError();
+    ASSERT_EQ(sint.InitSint(), 0) << LastError();
+    ASSERT_TRUE(sint.InitPsola()) << LastError();
+}
+
 TEST(BundledVoice, SentencesSelectEveryAlophoneAndFindTheirDiphones) {
     const std::string dir = TARVOX_VOICE_BUILD_DIR;
     if (!std::filesystem::exists(dir + "/data/QuenlarOrin.dat"))
@@ -38,11 +46,8 @@ TEST(BundledVoice, SentencesSelectEveryAlophoneAndFindTheirDiphones) {
     ASSERT_GE(sentences.size(), 100u);
 
     Configuration config;
-    config.SetBaseDirectory(dir);
-    ASSERT_EQ(config.ProcessSintIni(), 0) << LastError();
     Sint sint(config);
-    ASSERT_EQ(sint.InitSint(), 0) << LastError();
-    ASSERT_TRUE(sint.InitPsola()) << LastError();
+    ASSERT_NO_FATAL_FAILURE(Start(config, sint, dir));
 
     int missing = 0, init_messages = 0;
     SetTraceHook([&](std::string_view text) {
@@ -149,11 +154,8 @@ TEST_P(BundledVoices, SynthesisedSentencesFollowTheirTargets) {
     ASSERT_GE(sentences.size(), 100u);
 
     Configuration config;
-    config.SetBaseDirectory(dir);
-    ASSERT_EQ(config.ProcessSintIni(), 0) << LastError();
     Sint sint(config);
-    ASSERT_EQ(sint.InitSint(), 0) << LastError();
-    ASSERT_TRUE(sint.InitPsola()) << LastError();
+    ASSERT_NO_FATAL_FAILURE(Start(config, sint, dir));
     TPsola psola(config);
     const VoiceDatabase& db = psola.Tables().db;
     const std::span<const std::int32_t> windows = db.Windows();
