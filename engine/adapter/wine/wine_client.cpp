@@ -84,11 +84,11 @@ struct Request {
 
 std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
 
-std::wstring NameOf(ITypeInfo* info) {
+// The name of a type description, or of one of its members.
+std::wstring NameOf(ITypeInfo* info, MEMBERID member = MEMBERID_NIL) {
     BSTR name = nullptr;
     std::wstring result;
-    if (SUCCEEDED(info->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr)) &&
-        name) {
+    if (SUCCEEDED(info->GetDocumentation(member, &name, nullptr, nullptr, nullptr)) && name) {
         result = name;
         SysFreeString(name);
     }
@@ -207,14 +207,7 @@ void CheckInterface(ITypeLib* library, const InterfaceFacts& facts) {
                     problems += " no method " + std::to_string(i);
                     continue;
                 }
-                BSTR name = nullptr;
-                std::wstring method;
-                if (SUCCEEDED(raw->GetDocumentation(func->memid, &name, nullptr, nullptr,
-                                                    nullptr)) &&
-                    name) {
-                    method = name;
-                    SysFreeString(name);
-                }
+                const std::wstring method = NameOf(raw, func->memid);
                 const std::string signature = Signature(raw, *func);
                 if (method != facts.methods[i].first || signature != facts.methods[i].second ||
                     static_cast<std::size_t>(func->oVft) != (first_slot + i) * sizeof(void*))
@@ -262,14 +255,7 @@ void CheckStructure(ITypeLib* library, const StructFacts& facts) {
         for (std::size_t i = 0; i < facts.members.size() && i < attr->cVars; ++i) {
             VARDESC* var = nullptr;
             if (FAILED(found->GetVarDesc(static_cast<UINT>(i), &var)) || !var) continue;
-            BSTR name = nullptr;
-            std::wstring member;
-            if (SUCCEEDED(found->GetDocumentation(var->memid, &name, nullptr, nullptr,
-                                                  nullptr)) &&
-                name) {
-                member = name;
-                SysFreeString(name);
-            }
+            const std::wstring member = NameOf(found, var->memid);
             if (member != facts.members[i].first || var->oInst != facts.members[i].second)
                 problems += " member " + std::to_string(i) + " " + Narrow(member) + " at " +
                             std::to_string(var->oInst);
