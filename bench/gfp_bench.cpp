@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/config.h"
+#include "base/config.h"
 #include "gfp/gfp.h"
 #include "gfp/tests/gfp_profile.h"
 #include "text/text_pieces.h"

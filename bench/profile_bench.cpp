@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "driver/profile.h"
+#include "base/profile.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "driver/profile.h"
+#include "base/profile.h"
 #include "lexicon/char_classes.h"
 #include "lexicon/syllables.h"
 #include "prosody/makro.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/files.h"
-#include "driver/records.h"
+#include "base/files.h"
+#include "base/records.h"
 #include "lexicon/sampa.h"
 #include "synth/db_writer.h"
 #include "synth/psola.h"

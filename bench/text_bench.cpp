@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "driver/profile.h"
+#include "base/profile.h"
 #include "lexicon/char_classes.h"
 #include "text/normaliser.h"
 #include "text/tests/fixture_profile.h"

@@ -5,12 +5,27 @@ function(tarvox_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
 endfunction()
 
-# An engine library: sources of one module, warnings on, headers found as
-# "driver/profile.h", "lexicon/sampa.h", ... from the engine directory.
+# The include root of one engine module: a directory in the build tree that
+# holds only a link to the module's sources, so that "base/profile.h" is
+# found by a target exactly when it links the module's library.
+function(tarvox_module_include_root module out)
+  set(root ${PROJECT_BINARY_DIR}/include/${module})
+  if(NOT EXISTS ${root}/${module})
+    file(MAKE_DIRECTORY ${root})
+    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/engine/${module} ${root}/${module} SYMBOLIC)
+  endif()
+  set(${out} ${root} PARENT_SCOPE)
+endfunction()
+
+# An engine library: sources of one module (the directory it is defined
+# in), warnings on, its headers found as "base/profile.h", "lexicon/sampa.h"
+# ... by itself and by what links it, and by nothing else.
 function(tarvox_engine_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/engine)
+  get_filename_component(module ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  tarvox_module_include_root(${module} root)
+  target_include_directories(${name} PUBLIC ${root})
   target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
   tarvox_warnings(${name})
 endfunction()

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "adapter/tts_engine.h"
-#include "driver/diag.h"
-#include "driver/files.h"
+#include "base/diag.h"
+#include "base/files.h"
 #include "driver/sint.h"
 #include "text/character_names.h"
 #include "text/codepage.h"

@@ -3,9 +3,9 @@
 #include <map>
 #include <memory>
 
-#include "adapter/registrar.h"
+#include "winreg/registrar.h"
 #include "adapter/registration_script.h"
-#include "driver/diag.h"
+#include "base/diag.h"
 
 #if defined(_WIN32)
 #include <olectl.h>
@@ -16,7 +16,7 @@
 #include <climits>
 #include <cstdlib>
 
-#include "platform/registry_file.h"
+#include "winreg/registry_file.h"
 #endif
 
 namespace tarvox {

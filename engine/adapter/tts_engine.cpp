@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/diag.h"
+#include "base/diag.h"
 #include "driver/sint.h"
 #include "text/character_names.h"
 #include "text/codepage.h"

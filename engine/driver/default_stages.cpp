@@ -1,7 +1,7 @@
 // The stages the engine runs with. Each line names the real stage class;
 // stand-ins remain only where a stage is not built yet.
-#include "driver/config.h"
-#include "driver/stages.h"
+#include "base/config.h"
+#include "driver/default_stages.h"
 #include "driver/standin_stages.h"
 #include "gfp/gfp.h"
 #include "prosody/makro.h"

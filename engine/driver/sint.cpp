@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "driver/files.h"
+#include "base/files.h"
 #include "driver/unit_conversion.h"
 #include "text/character_names.h"
 

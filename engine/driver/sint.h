@@ -17,10 +17,11 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/config.h"
-#include "driver/diag.h"
-#include "driver/records.h"
-#include "driver/stages.h"
+#include "base/config.h"
+#include "base/diag.h"
+#include "base/records.h"
+#include "base/stages.h"
+#include "driver/default_stages.h"
 
 namespace tarvox {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/files.h"
+#include "base/files.h"
 
 namespace tarvox {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "driver/stages.h"
+#include "base/stages.h"
 
 namespace tarvox {
 

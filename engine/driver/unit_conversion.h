@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "driver/records.h"
+#include "base/records.h"
 
 namespace tarvox {
 

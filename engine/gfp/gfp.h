@@ -24,7 +24,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/stages.h"
+#include "base/stages.h"
 #include "gfp/accent.h"
 #include "gfp/normalisation.h"
 #include "gfp/rules.h"

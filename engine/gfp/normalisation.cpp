@@ -1,6 +1,6 @@
 #include "gfp/normalisation.h"
 
-#include "driver/config.h"
+#include "base/config.h"
 #include "lexicon/char_classes.h"
 #include "lexicon/dictionary.h"
 #include "text/capitals.h"

@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-#include "driver/diag.h"
-#include "driver/profile.h"
+#include "base/diag.h"
+#include "base/profile.h"
 
 namespace tarvox {
 namespace {

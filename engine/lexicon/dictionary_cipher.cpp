@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "driver/files.h"
-#include "driver/keystream.h"
+#include "base/files.h"
+#include "base/keystream.h"
 
 namespace tarvox {
 namespace {

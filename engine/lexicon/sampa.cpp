@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "driver/diag.h"
+#include "base/diag.h"
 
 namespace tarvox {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "driver/diag.h"
-#include "driver/files.h"
-#include "driver/profile.h"
+#include "base/diag.h"
+#include "base/files.h"
+#include "base/profile.h"
 
 namespace tarvox {
 namespace {

@@ -7,7 +7,7 @@
 #include <new>
 #include <optional>
 
-#include "driver/diag.h"
+#include "base/diag.h"
 #include "lexicon/char_classes.h"
 #include "lexicon/inventory.h"
 #include "prosody/stage_profile.h"

@@ -42,8 +42,8 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/profile.h"
-#include "driver/stages.h"
+#include "base/profile.h"
+#include "base/stages.h"
 #include "lexicon/phonology.h"
 #include "lexicon/syllables.h"
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "driver/diag.h"
+#include "base/diag.h"
 #include "prosody/mikro.h"
 
 namespace tarvox {

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/config.h"
+#include "base/config.h"
 
 namespace tarvox::prosody {
 

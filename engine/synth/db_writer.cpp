@@ -6,7 +6,7 @@
 #include <map>
 #include <stdexcept>
 
-#include "driver/files.h"
+#include "base/files.h"
 #include "synth/cipher.h"
 #include "synth/voice_db.h"
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <new>
 
-#include "driver/config.h"
-#include "driver/diag.h"
+#include "base/config.h"
+#include "base/diag.h"
 
 namespace tarvox {
 

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/stages.h"
+#include "base/stages.h"
 #include "synth/psola_render.h"
 #include "synth/unit_selection.h"
 #include "synth/voice_db.h"

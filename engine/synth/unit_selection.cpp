@@ -4,7 +4,7 @@
 #include <new>
 #include <string>
 
-#include "driver/diag.h"
+#include "base/diag.h"
 #include "lexicon/sampa.h"
 #include "synth/messages.h"
 

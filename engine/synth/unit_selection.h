@@ -19,7 +19,7 @@
 #include <span>
 #include <vector>
 
-#include "driver/records.h"
+#include "base/records.h"
 #include "synth/voice_db.h"
 
 namespace tarvox {

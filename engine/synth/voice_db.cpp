@@ -6,8 +6,8 @@
 #include <cstring>
 #include <new>
 
-#include "driver/config.h"
-#include "driver/diag.h"
+#include "base/config.h"
+#include "base/diag.h"
 #include "lexicon/sampa.h"
 #include "synth/cipher.h"
 #include "synth/messages.h"

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "driver/diag.h"
-#include "driver/profile.h"
+#include "base/diag.h"
+#include "base/profile.h"
 #include "lexicon/char_classes.h"
 
 namespace tarvox {

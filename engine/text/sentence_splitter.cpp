@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "driver/diag.h"
+#include "base/diag.h"
 #include "lexicon/char_classes.h"
 
 namespace tarvox {

@@ -1,7 +1,7 @@
 #include "text/time_expressions.h"
 
-#include "driver/diag.h"
-#include "driver/profile.h"
+#include "base/diag.h"
+#include "base/profile.h"
 #include "lexicon/char_classes.h"
 #include "text/character_filter.h"
 

@@ -7,7 +7,7 @@
 
 #include "adapter/class_factory.h"
 #include "adapter/host_objects.h"
-#include "driver/diag.h"
+#include "base/diag.h"
 #include "text/codepage.h"
 #include "text/text_pieces.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/files.h"
+#include "base/files.h"
 #include "driver/sint.h"
 #include "gfp/gfp.h"
 #include "text/codepage.h"

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "driver/diag.h"
+#include "base/diag.h"
 #include "voice_builder.h"
 #include "voice_registration.h"
 

@@ -9,10 +9,10 @@
 #include <memory>
 
 #include "data_tool.h"
-#include "driver/config.h"
-#include "driver/diag.h"
-#include "driver/files.h"
-#include "driver/profile.h"
+#include "base/config.h"
+#include "base/diag.h"
+#include "base/files.h"
+#include "base/profile.h"
 #include "lexicon/dictionary.h"
 #include "lexicon/dictionary_cipher.h"
 

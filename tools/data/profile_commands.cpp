@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "data_tool.h"
-#include "driver/files.h"
-#include "driver/profile_cipher.h"
+#include "base/files.h"
+#include "base/profile_cipher.h"
 
 namespace tarvox::data {
 

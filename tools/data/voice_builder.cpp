@@ -9,8 +9,8 @@
 #include <memory>
 #include <sstream>
 
-#include "driver/files.h"
-#include "driver/records.h"
+#include "base/files.h"
+#include "base/records.h"
 #include "driver/unit_conversion.h"
 #include "ipa.h"
 #include "lexicon/sampa.h"

@@ -19,8 +19,8 @@
 #include <iostream>
 
 #include "data_tool.h"
-#include "driver/files.h"
-#include "driver/profile.h"
+#include "base/files.h"
+#include "base/profile.h"
 #include "lexicon.h"
 #include "synth/voice_db.h"
 #include "voice_builder.h"

@@ -12,8 +12,8 @@
 #include <memory>
 
 #include "data_tool.h"
-#include "driver/files.h"
-#include "platform/registry_file.h"
+#include "base/files.h"
+#include "winreg/registry_file.h"
 
 namespace tarvox::data {
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "adapter/registrar.h"
+#include "winreg/registrar.h"
 
 namespace CLI {
 class App;

@@ -9,10 +9,10 @@
 #include <memory>
 #include <string>
 
-#include "driver/config.h"
-#include "driver/diag.h"
-#include "driver/files.h"
-#include "driver/profile.h"
+#include "base/config.h"
+#include "base/diag.h"
+#include "base/files.h"
+#include "base/profile.h"
 #include "evaluation.h"
 #include "gfp/accent.h"
 #include "gfp/gfp.h"

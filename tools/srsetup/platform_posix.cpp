@@ -1,7 +1,7 @@
 // The registry and private-profile services of systems without them: the
 // registry file named by TARVOX_REGISTRY and INI files edited in place.
-#include "platform/private_profile.h"
-#include "platform/registry_file.h"
+#include "winreg/private_profile.h"
+#include "winreg/registry_file.h"
 #include "srsetup.h"
 
 namespace tarvox::srsetup {

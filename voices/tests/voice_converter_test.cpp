@@ -11,10 +11,10 @@
 #include <utility>
 #include <vector>
 
-#include "driver/config.h"
-#include "driver/diag.h"
-#include "driver/profile.h"
-#include "driver/records.h"
+#include "base/config.h"
+#include "base/diag.h"
+#include "base/profile.h"
+#include "base/records.h"
 #include "driver/unit_conversion.h"
 #include "gfp/gfp.h"
 #include "lexicon/sampa.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/diag.h"
-#include "driver/profile.h"
-#include "driver/records.h"
+#include "base/diag.h"
+#include "base/profile.h"
+#include "base/records.h"
 #include "driver/unit_conversion.h"
 #include "gfp/accent.h"
 #include "gfp/rules.h"

@@ -13,8 +13,8 @@
 #include <set>
 #include <string>
 
-#include "driver/config.h"
-#include "driver/profile.h"
+#include "base/config.h"
+#include "base/profile.h"
 #include "gfp/gfp.h"
 #include "lexicon/char_classes.h"
 #include "support/test_files.h"

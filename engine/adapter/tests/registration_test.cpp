@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 #include "adapter/class_factory.h"
-#include "adapter/registrar.h"
-#include "platform/registry_file.h"
+#include "winreg/registrar.h"
+#include "winreg/registry_file.h"
 #include "support/test_files.h"
 
 namespace tarvox {

@@ -8,7 +8,7 @@
 #include <map>
 #include <thread>
 
-#include "driver/config.h"
+#include "base/config.h"
 #include "driver/sint.h"
 #include "driver/standin_stages.h"
 #include "support/test_files.h"

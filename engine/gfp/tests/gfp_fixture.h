@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "driver/config.h"
+#include "base/config.h"
 #include "gfp/tests/gfp_profile.h"
 #include "support/test_files.h"
 

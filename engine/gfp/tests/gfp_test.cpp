@@ -7,8 +7,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "driver/diag.h"
-#include "driver/profile_cipher.h"
+#include "base/diag.h"
+#include "base/profile_cipher.h"
 #include "driver/sint.h"
 #include "driver/standin_stages.h"
 #include "gfp_fixture.h"

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/diag.h"
-#include "driver/profile.h"
+#include "base/diag.h"
+#include "base/profile.h"
 #include "support/test_files.h"
 
 namespace tarvox {

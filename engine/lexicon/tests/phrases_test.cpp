@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "driver/diag.h"
+#include "base/diag.h"
 #include "lexicon/dictionary.h"
 #include "support/test_files.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/diag.h"
+#include "base/diag.h"
 
 namespace tarvox {
 namespace {

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <random>
 
-#include "driver/config.h"
+#include "base/config.h"
 #include "driver/sint.h"
 #include "driver/standin_stages.h"
 #include "fixture.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/diag.h"
-#include "driver/profile.h"
+#include "base/diag.h"
+#include "base/profile.h"
 #include "lexicon/inventory.h"
 #include "support/test_files.h"
 

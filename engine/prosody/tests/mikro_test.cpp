@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/diag.h"
+#include "base/diag.h"
 #include "fixture.h"
 
 namespace tarvox {

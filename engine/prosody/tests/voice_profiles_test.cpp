@@ -2,7 +2,7 @@
 // tables from its gfp.ini, the prosody stages from mikro.ini and makro.ini.
 #include <gtest/gtest.h>
 
-#include "driver/diag.h"
+#include "base/diag.h"
 #include "fixture.h"
 #include "lexicon/char_classes.h"
 #include "prosody/makro.h"

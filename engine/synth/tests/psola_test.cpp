@@ -6,8 +6,8 @@
 #include <cmath>
 #include <filesystem>
 
-#include "driver/config.h"
-#include "driver/diag.h"
+#include "base/config.h"
+#include "base/diag.h"
 #include "driver/sint.h"
 #include "driver/standin_stages.h"
 #include "voice_fixture.h"

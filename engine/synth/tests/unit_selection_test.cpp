@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "driver/diag.h"
+#include "base/diag.h"
 #include "voice_fixture.h"
 
 namespace tarvox {

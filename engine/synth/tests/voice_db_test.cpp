@@ -10,8 +10,8 @@
 
 #include <unistd.h>
 
-#include "driver/config.h"
-#include "driver/diag.h"
+#include "base/config.h"
+#include "base/diag.h"
 #include "synth/cipher.h"
 #include "synth/db_writer.h"
 #include "synth/psola.h"

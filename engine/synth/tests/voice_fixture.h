@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/records.h"
+#include "base/records.h"
 #include "support/test_files.h"
 #include "synth/db_writer.h"
 

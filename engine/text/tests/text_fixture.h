@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "driver/diag.h"
-#include "driver/profile.h"
+#include "base/diag.h"
+#include "base/profile.h"
 #include "lexicon/char_classes.h"
 #include "support/test_files.h"
 #include "text/normaliser.h"

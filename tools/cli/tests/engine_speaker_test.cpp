@@ -10,7 +10,7 @@
 
 #include "adapter/class_factory.h"
 #include "adapter/tts_engine.h"
-#include "driver/config.h"
+#include "base/config.h"
 #include "driver/sint.h"
 #include "support/test_files.h"
 #include "text/codepage.h"

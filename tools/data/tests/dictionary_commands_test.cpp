@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "data_tool.h"
-#include "driver/diag.h"
-#include "driver/profile.h"
+#include "base/diag.h"
+#include "base/profile.h"
 #include "lexicon/dictionary.h"
 #include "support/test_files.h"
 

@@ -8,8 +8,8 @@
 #include <set>
 
 #include "data_tool.h"
-#include "driver/diag.h"
-#include "driver/records.h"
+#include "base/diag.h"
+#include "base/records.h"
 #include "support/test_files.h"
 #include "synth/psola.h"
 #include "synth/voice_db.h"

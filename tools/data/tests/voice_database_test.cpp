@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/config.h"
-#include "driver/diag.h"
+#include "base/config.h"
+#include "base/diag.h"
 #include "driver/sint.h"
 #include "lexicon/sampa.h"
 #include "synth/psola.h"

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/registry_file.h"
+#include "winreg/registry_file.h"
 
 namespace tarvox::data {
 namespace {

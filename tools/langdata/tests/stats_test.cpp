@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/profile.h"
+#include "base/profile.h"
 #include "lexicon/syllables.h"
 #include "support/test_files.h"
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <map>
 
-#include "platform/private_profile.h"
+#include "winreg/private_profile.h"
 #include "support/test_files.h"
 
 namespace tarvox::srsetup {

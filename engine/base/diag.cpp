@@ -1,4 +1,4 @@
-#include "driver/diag.h"
+#include "base/diag.h"
 
 namespace tarvox {
 

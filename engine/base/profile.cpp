@@ -1,4 +1,4 @@
-#include "driver/profile.h"
+#include "base/profile.h"
 
 #include <cctype>
 #include <climits>
@@ -6,9 +6,9 @@
 #include <cstring>
 #include <new>
 
-#include "driver/diag.h"
-#include "driver/files.h"
-#include "driver/profile_cipher.h"
+#include "base/diag.h"
+#include "base/files.h"
+#include "base/profile_cipher.h"
 
 namespace tarvox {
 namespace {

@@ -1,11 +1,11 @@
-#include "driver/profile.h"
+#include "base/profile.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "driver/diag.h"
-#include "driver/profile_cipher.h"
+#include "base/diag.h"
+#include "base/profile_cipher.h"
 #include "support/test_files.h"
 
 namespace tarvox {

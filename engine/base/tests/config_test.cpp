@@ -1,8 +1,8 @@
-#include "driver/config.h"
+#include "base/config.h"
 
 #include <gtest/gtest.h>
 
-#include "driver/diag.h"
+#include "base/diag.h"
 #include "support/test_files.h"
 
 namespace tarvox {

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/records.h"
+#include "base/records.h"
 
 namespace tarvox {
 
@@ -77,7 +77,5 @@ struct StageFactory {
     std::function<std::unique_ptr<IWaveGenerator>(const Configuration&)> wave;
 };
 
-// The real stages of the engine.
-StageFactory DefaultStages();
 
 }  // namespace tarvox

@@ -1,4 +1,4 @@
-#include "adapter/registrar.h"
+#include "winreg/registrar.h"
 
 #include <cctype>
 #include <cstdlib>

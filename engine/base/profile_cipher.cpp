@@ -1,9 +1,9 @@
-#include "driver/profile_cipher.h"
+#include "base/profile_cipher.h"
 
 #include <cstring>
 
-#include "driver/files.h"
-#include "driver/keystream.h"
+#include "base/files.h"
+#include "base/keystream.h"
 
 namespace tarvox {
 namespace {

@@ -1,4 +1,4 @@
-#include "driver/files.h"
+#include "base/files.h"
 
 #include <algorithm>
 #include <cctype>

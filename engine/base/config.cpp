@@ -1,10 +1,10 @@
-#include "driver/config.h"
+#include "base/config.h"
 
 #include <algorithm>
 #include <cctype>
 #include <optional>
 
-#include "driver/diag.h"
+#include "base/diag.h"
 
 namespace tarvox {
 namespace {

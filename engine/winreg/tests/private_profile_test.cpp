@@ -1,4 +1,4 @@
-#include "platform/private_profile.h"
+#include "winreg/private_profile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/registry_file.h"
+#include "winreg/registry_file.h"
 
 #include <gtest/gtest.h>
 
