@@ -145,12 +145,6 @@ void TGfp::CreateLogFile() {
     OpenFile(log_dir_ + kAvtoBesName, "wb");
 }
 
-template <typename Step>
-void TGfp::Rewrite(Step step) {
-    step(std::string_view(work_), second_);
-    std::swap(work_, second_);
-}
-
 int TGfp::Convert(const char* text, bool use_dictionary) {
     if (!initialised_ || !words_) return -1;
     try {
@@ -166,12 +160,7 @@ int TGfp::ConvertSentence(const char* text, bool use_dictionary) {
     if (text != nullptr && text[0] != '\0') {
         std::size_t size = 0;
         while (size < kGfpTextSize && text[size] != '\0') ++size;
-        work_.assign(text, size);
-        const Normalisation& n = normalisation_;
-        Rewrite([&n](std::string_view in, std::string& out) { n.FilterCharacters(in, out); });
-        Rewrite([&n](std::string_view in, std::string& out) { n.ExpandTimes(in, out); });
-        Rewrite([&n](std::string_view in, std::string& out) { n.ExpandAbbreviations(in, out); });
-        Rewrite([&n](std::string_view in, std::string& out) { n.SubstitutePhrases(in, out); });
+        normalisation_.PrepareText(std::string_view(text, size), work_, second_);
         source_map_ = AlignRewritten(std::string_view(text, size), work_);
         input_consumed_ = 0;
         length = normalisation_.NextSentence(std::string_view(work_), second_);
@@ -182,14 +171,7 @@ int TGfp::ConvertSentence(const char* text, bool use_dictionary) {
     if (!source_map_.empty())
         input_consumed_ = source_map_[std::min(normalisation_.SentencePosition(), source_map_.size() - 1)];
 
-    work_.assign(". ");
-    work_.append(std::string_view(second_).substr(0, kGfpSentenceCut));
-    const Normalisation& n = normalisation_;
-    Rewrite([&n](std::string_view in, std::string& out) { n.ExpandUnits(in, out); });
-    Rewrite([&n](std::string_view in, std::string& out) {
-        if (n.ExpandNumbers(in, out) != 0) out.assign(in);
-    });
-    Rewrite([&n](std::string_view in, std::string& out) { n.Capitalise(in, out); });
+    normalisation_.NormaliseSentence(second_, work_);
     normalised_ = work_;
     words_->Convert(work_, use_dictionary, second_);
     std::swap(work_, second_);

@@ -102,9 +102,6 @@ private:
     int ConvertSentence(const char* text, bool use_dictionary);
     void ReleaseTables();
     void BindTables();
-    // Runs one rewriting step from work_ into second_ and swaps them back.
-    template <typename Step>
-    void Rewrite(Step step);
 
     Configuration& config_;
     std::string normalised_;

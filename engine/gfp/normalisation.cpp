@@ -3,20 +3,9 @@
 #include "base/config.h"
 #include "lexicon/char_classes.h"
 #include "lexicon/dictionary.h"
-#include "text/capitals.h"
-#include "text/character_filter.h"
 #include "text/phrases.h"
-#include "text/sentence_splitter.h"
-#include "text/units.h"
 
 namespace tarvox {
-namespace {
-
-void Bounded(std::string& text, std::size_t limit) {
-    if (text.size() > limit) text.resize(limit);
-}
-
-}  // namespace
 
 int Normalisation::PrepareNumbers(Profile& profile) { return numbers_.Read(profile); }
 int Normalisation::PrepareAbbreviations(Profile& profile) { return abbreviations_.Read(profile); }
@@ -26,71 +15,41 @@ void Normalisation::Release() {
     numbers_ = NumberTables{};
     abbreviations_ = AbbreviationTable{};
     times_ = TimeTables{};
-    // Drops whatever the splitter still held of an earlier text.
-    ProcessSentenceSplitter() = SentenceSplitter{};
+    // Drops whatever the division still held of an earlier text.
+    splitter_ = SentenceSplitter{};
 }
 
-void Normalisation::FilterCharacters(std::string_view in, std::string& out) const {
-    FilterSwitches switches;
+TextSteps Normalisation::Steps() const {
+    FilterSwitches filter;
     if (tables_.switches) {
-        switches.podpiraj_ascii7 = tables_.switches->podpiraj_ascii7;
-        switches.sumniki_z_narekovaji = tables_.switches->sumniki_z_narekovaji;
-        switches.kovrat_filter = tables_.switches->kovrat_filter;
+        filter.podpiraj_ascii7 = tables_.switches->podpiraj_ascii7;
+        filter.sumniki_z_narekovaji = tables_.switches->sumniki_z_narekovaji;
+        filter.kovrat_filter = tables_.switches->kovrat_filter;
     }
-    tarvox::FilterCharacters(in.substr(0, kWholeTextSize), out, switches);
-    Bounded(out, kWholeTextSize);
+    PhraseLookup phrases;
+    if (const PhraseList* list = tables_.phrases)
+        phrases = [list](std::string_view key) { return list->Lookup(key); };
+    CapitalFormLookup capitals;
+    if (const Dictionary* dictionary = tables_.dictionary)
+        capitals = [dictionary](std::string_view word) { return dictionary->Lookup(word).has_value(); };
+    const bool sms = tables_.switches && tables_.switches->sms_delovanje;
+    return TextSteps{*tables_.classes, times_, abbreviations_, numbers_, std::move(phrases),
+                     std::move(capitals), filter, sms};
 }
 
-void Normalisation::ExpandTimes(std::string_view in, std::string& out) const {
-    tarvox::ExpandTimes(in, out, times_, *tables_.classes);
-    Bounded(out, kWholeTextSize);
-}
-
-void Normalisation::ExpandAbbreviations(std::string_view in, std::string& out) const {
-    out.assign(in);
-    tarvox::ExpandAbbreviations(out, abbreviations_, *tables_.classes);
-    Bounded(out, kWholeTextSize);
-}
-
-void Normalisation::SubstitutePhrases(std::string_view in, std::string& out) const {
-    out.assign(in);
-    const PhraseList* phrases = tables_.phrases;
-    PhraseLookup lookup;
-    if (phrases) lookup = [phrases](std::string_view key) { return phrases->Lookup(key); };
-    tarvox::SubstitutePhrases(out, lookup, *tables_.classes);
-    Bounded(out, kWholeTextSize);
+void Normalisation::PrepareText(std::string_view in, std::string& out, std::string& scratch) const {
+    tarvox::PrepareText(in, Steps(), out, scratch);
 }
 
 int Normalisation::NextSentence(std::optional<std::string_view> text, std::string& sentence) {
-    SentenceSplitter& splitter = ProcessSentenceSplitter();
-    const int n = text ? splitter.Next(*text, sentence, *tables_.classes)
-                       : splitter.Next(sentence, *tables_.classes);
+    const int n = text ? splitter_.Next(*text, sentence, *tables_.classes)
+                       : splitter_.Next(sentence, *tables_.classes);
     if (n <= 0) sentence.clear();
     return n;
 }
 
-std::size_t Normalisation::SentencePosition() const { return ProcessSentenceSplitter().Position(); }
-
-void Normalisation::ExpandUnits(std::string_view in, std::string& out) const {
-    out.assign(in);
-    tarvox::ExpandUnits(out, *tables_.classes);
-}
-
-int Normalisation::ExpandNumbers(std::string_view in, std::string& out) const {
-    out.assign(in);
-    const int result = tarvox::ExpandNumbers(out, numbers_, *tables_.classes);
-    if (result < 0) out.assign(in);
-    return result < 0 ? -1 : 0;
-}
-
-void Normalisation::Capitalise(std::string_view in, std::string& out) const {
-    out.assign(in);
-    const Dictionary* dictionary = tables_.dictionary;
-    CapitalFormLookup is_entry;
-    if (dictionary)
-        is_entry = [dictionary](std::string_view word) { return dictionary->Lookup(word).has_value(); };
-    const bool sms = tables_.switches && tables_.switches->sms_delovanje;
-    CapitalsAndAcronyms(out, *tables_.classes, is_entry, sms);
+void Normalisation::NormaliseSentence(std::string_view sentence, std::string& out) const {
+    tarvox::NormaliseSentence(sentence, Steps(), out);
 }
 
 }  // namespace tarvox

@@ -1,28 +1,19 @@
-// The text normalisation steps that the converter runs, behind one seam.
-//
-// The converter calls every normalisation step and every text-table step
-// through this class and nothing else, in its fixed order:
+// The text normalisation of the converter: the tables of the text steps
+// and the sentence division, behind one seam.
 //
 //   initialisation (init_gfp_profile), at their places in the step list:
 //     PrepareNumbers        pripravi_stevilke   number words
 //     PrepareAbbreviations  pripravi_okrajsave  abbreviation table
 //     PrepareTimes          pripravi_ure        time-expression words
-//   whole text, for every new text (at most 10240 bytes in and out):
-//     FilterCharacters, ExpandTimes, ExpandAbbreviations, SubstitutePhrases,
-//     then NextSentence(text) starts the sentence division
-//   per sentence (". " + the sentence; output bounded at 776 bytes):
-//     ExpandUnits, ExpandNumbers, Capitalise
+//   for every new text: PrepareText (the whole-text steps), then
+//     NextSentence(text) starts the sentence division;
+//   per sentence: NormaliseSentence (the per-sentence steps).
 //
-// Every step reads `in` and replaces `out`; `in` and `out` never alias (the
-// converter swaps its work and second buffers between steps). The tables the
-// steps consult are bound once by the converter (Bind) and stay valid until
-// the next Bind or Release; the steps never keep pointers into the text.
-//
-// The steps are the text normalisation units of engine/text; this class
-// holds their tables (number words, abbreviations, time words) and binds
-// them to the converter's character classes, switches and dictionaries. The
-// sentence division keeps its pending text in the process-wide splitter:
-// there is one converter per process.
+// The order of the steps is text/normaliser's. The tables the steps consult
+// are bound once by the converter (Bind) and stay valid until the next Bind
+// or Release; the steps never keep pointers into the text. The sentence
+// division's pending text belongs to this object, so each converter divides
+// its own text.
 #pragma once
 
 #include <cstddef>
@@ -31,7 +22,9 @@
 #include <string_view>
 
 #include "text/abbreviations.h"
+#include "text/normaliser.h"
 #include "text/numbers.h"
+#include "text/sentence_splitter.h"
 #include "text/time_expressions.h"
 
 namespace tarvox {
@@ -43,7 +36,6 @@ class Profile;
 struct Switches;
 
 inline constexpr std::size_t kWholeTextSize = 10240;   // whole-text buffers, bytes
-inline constexpr std::size_t kSentenceOutputLimit = 776;  // per-sentence output, bytes
 
 // What the steps read besides the text. All owned by the converter.
 struct NormalisationTables {
@@ -66,11 +58,9 @@ public:
 
     void Bind(const NormalisationTables& tables) { tables_ = tables; }
 
-    // Whole-text steps.
-    void FilterCharacters(std::string_view in, std::string& out) const;
-    void ExpandTimes(std::string_view in, std::string& out) const;
-    void ExpandAbbreviations(std::string_view in, std::string& out) const;
-    void SubstitutePhrases(std::string_view in, std::string& out) const;
+    // The whole-text steps on the first 10240 bytes of `in`, into `out`;
+    // `scratch` is the second buffer they alternate with.
+    void PrepareText(std::string_view in, std::string& out, std::string& scratch) const;
 
     // Sentence division. With a text: replaces the pending text by it and
     // writes its first sentence; without: the next sentence of the pending
@@ -78,19 +68,19 @@ public:
     // nothing is left, and the pending text is then released.
     int NextSentence(std::optional<std::string_view> text, std::string& sentence);
     // How far the division has read the text it was given (bytes).
-    std::size_t SentencePosition() const;
+    std::size_t SentencePosition() const { return splitter_.Position(); }
 
-    // Per-sentence steps. ExpandNumbers returns 0, or -1 with `out` holding
-    // the sentence unchanged.
-    void ExpandUnits(std::string_view in, std::string& out) const;
-    int ExpandNumbers(std::string_view in, std::string& out) const;
-    void Capitalise(std::string_view in, std::string& out) const;
+    // The per-sentence steps on ". " and at most 850 bytes of the sentence.
+    void NormaliseSentence(std::string_view sentence, std::string& out) const;
 
 private:
+    TextSteps Steps() const;
+
     NormalisationTables tables_;
     NumberTables numbers_;
     AbbreviationTable abbreviations_;
     TimeTables times_;
+    SentenceSplitter splitter_;
 };
 
 }  // namespace tarvox

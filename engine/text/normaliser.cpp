@@ -4,25 +4,46 @@
 #include "text/units.h"
 
 namespace tarvox {
+namespace {
+
+void Bounded(std::string& text) {
+    if (text.size() > kTextBufferSize) text.resize(kTextBufferSize);
+}
+
+}  // namespace
+
+void PrepareText(std::string_view text, const TextSteps& steps, std::string& out,
+                 std::string& scratch) {
+    FilterCharacters(text.substr(0, std::min(text.size(), kTextBufferSize)), scratch, steps.filter);
+    Bounded(scratch);
+    ExpandTimes(scratch, out, steps.times, steps.classes);
+    Bounded(out);
+    ExpandAbbreviations(out, steps.abbreviations, steps.classes);
+    Bounded(out);
+    SubstitutePhrases(out, steps.phrases, steps.classes);
+    Bounded(out);
+}
 
 std::string PrepareText(std::string_view text, const TextSteps& steps) {
-    std::string work;
-    std::string second;
-    FilterCharacters(text.substr(0, kTextBufferSize), work, steps.filter);
-    ExpandTimes(work, second, steps.times, steps.classes);
-    work.swap(second);
-    ExpandAbbreviations(work, steps.abbreviations, steps.classes);
-    SubstitutePhrases(work, steps.phrases, steps.classes);
-    return work;
+    std::string out;
+    std::string scratch;
+    PrepareText(text, steps, out, scratch);
+    return out;
+}
+
+void NormaliseSentence(std::string_view sentence, const TextSteps& steps, std::string& out) {
+    out.assign(". ");
+    out.append(sentence.substr(0, std::min(sentence.size(), kSentenceLimit)));
+    ExpandUnits(out, steps.classes);
+    // On failure the numbers stay as written (the sentence is not changed).
+    ExpandNumbers(out, steps.numbers, steps.classes);
+    CapitalsAndAcronyms(out, steps.classes, steps.capitals, steps.sms_delovanje);
 }
 
 std::string NormaliseSentence(std::string_view sentence, const TextSteps& steps) {
-    std::string work = ". ";
-    work += sentence.substr(0, kSentenceLimit);
-    ExpandUnits(work, steps.classes);
-    ExpandNumbers(work, steps.numbers, steps.classes);
-    CapitalsAndAcronyms(work, steps.classes, steps.capitals, steps.sms_delovanje);
-    return work;
+    std::string out;
+    NormaliseSentence(sentence, steps, out);
+    return out;
 }
 
 std::vector<std::string> NormaliseText(std::string_view text, const TextSteps& steps) {

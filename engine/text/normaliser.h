@@ -1,7 +1,11 @@
-// The text steps of the converter in their order, for a caller that holds
-// the tables: the whole-text steps (filter, times, abbreviations, phrases),
-// the sentence division, and the per-sentence steps (units, numbers,
-// capitals) on ". " and at most 850 bytes of each sentence.
+// The text steps in their order, written once: the converter runs them
+// through here, and so do the tests and benchmarks of the text steps.
+//
+//   whole text (at most 10240 bytes in, every step's output bounded to
+//   10240 bytes): character filter, clock times, abbreviations, phrases;
+//   then the sentence division;
+//   per sentence (". " + at most 850 bytes of the sentence): units,
+//   numbers, capitals.
 #pragma once
 
 #include <cstddef>
@@ -19,7 +23,6 @@
 namespace tarvox {
 
 class CharClasses;
-class SentenceSplitter;
 
 // Bytes of a sentence that reach the per-sentence steps.
 inline constexpr std::size_t kSentenceLimit = 850;
@@ -35,10 +38,15 @@ struct TextSteps {
     bool sms_delovanje = false;
 };
 
-// The whole-text steps on the first 10240 bytes of `text`.
+// The whole-text steps on the first 10240 bytes of `text`, into `out`
+// (replaced); `scratch` is a second buffer the steps alternate with.
+void PrepareText(std::string_view text, const TextSteps& steps, std::string& out,
+                 std::string& scratch);
 std::string PrepareText(std::string_view text, const TextSteps& steps);
 
-// The per-sentence steps on a sentence as the division wrote it.
+// The per-sentence steps on a sentence as the division wrote it, into `out`
+// (replaced). A sentence whose numbers cannot be read keeps them as written.
+void NormaliseSentence(std::string_view sentence, const TextSteps& steps, std::string& out);
 std::string NormaliseSentence(std::string_view sentence, const TextSteps& steps);
 
 // The whole chain with a splitter of its own: the normalised sentences.

@@ -211,9 +211,4 @@ int SentenceSplitter::Next(const std::string_view* text, std::string& out,
     return static_cast<int>(out.size());
 }
 
-SentenceSplitter& ProcessSentenceSplitter() {
-    static SentenceSplitter splitter;
-    return splitter;
-}
-
 }  // namespace tarvox

@@ -50,7 +50,4 @@ private:
 void RewriteSentence(std::string_view stored, std::string& out, const CharClasses& classes,
                      std::size_t capacity = SentenceSplitter::kCapacity);
 
-// The process-wide splitter of the converter.
-SentenceSplitter& ProcessSentenceSplitter();
-
 }  // namespace tarvox

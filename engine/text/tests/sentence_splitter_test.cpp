@@ -96,9 +96,5 @@ TEST_F(Splitter, OutputIsBoundedByTheCapacity) {
     EXPECT_EQ(out.substr(out.size() - 2), " .");
 }
 
-TEST(ProcessSplitter, IsOneInstance) {
-    EXPECT_EQ(&ProcessSentenceSplitter(), &ProcessSentenceSplitter());
-}
-
 }  // namespace
 }  // namespace tarvox
