@@ -1,16 +1,17 @@
 // End to end with the bundled voice: Slovenian text to samples through the
-// driver (converter, prosody, unit conversion, unit selection, PSOLA), the
-// voice database in memory. Reports the real-time factor (seconds of audio
+// driver's request (converter, prosody, unit conversion, unit selection,
+// PSOLA), the voice database in memory. Reports the real-time factor (seconds of audio
 // per second of CPU) and the engine's start-up.
 #include <benchmark/benchmark.h>
 
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
 
-#include "driver/sint.h"
+#include "driver/instance.h"
+#include "driver/request.h"
 #include "text/codepage.h"
-#include "text/text_pieces.h"
 
 namespace {
 
@@ -21,41 +22,46 @@ std::string Sentences() {
     return tarvox::Utf8ToCp1250(s.str());
 }
 
-// Starts the process-wide engine once, with the samples in memory.
-bool Started() {
-    static const bool started = [] {
-        using namespace tarvox;
-        SetBaseDirectory(TARVOX_VOICE_DIR);
-        if (process_sint_ini_file() < 0) return false;
-        EngineConfiguration().switches().vzorci_v_pomnilniku = true;
-        return InitSint() == 0 && InitPsola();
+// Counts the samples a request gives.
+class CountingSink final : public tarvox::RequestSink {
+public:
+    bool Event(const tarvox::RequestEvent&) override { return true; }
+    bool Audio(std::span<const std::int16_t> samples) override {
+        benchmark::DoNotOptimize(samples.data());
+        samples_ += static_cast<std::int64_t>(samples.size());
+        return true;
+    }
+    std::int64_t samples_ = 0;
+};
+
+// The engine of the bundled voice, started once, with the samples in memory.
+tarvox::EngineInstance* Started() {
+    static tarvox::EngineInstance* engine = [] {
+        auto* e = new tarvox::EngineInstance();
+        const auto in_memory = [](tarvox::Configuration& c) { c.switches().vzorci_v_pomnilniku = true; };
+        if (!e->Start(TARVOX_VOICE_DIR, true, in_memory).ok()) return static_cast<tarvox::EngineInstance*>(nullptr);
+        return e;
     }();
-    return started;
+    return engine;
 }
 
+// The whole request through the driver, as the programs speak.
 void BM_TextToSamples(benchmark::State& state) {
-    if (!Started()) {
+    tarvox::EngineInstance* engine = Started();
+    if (!engine) {
         state.SkipWithError("the bundled voice is not built");
         return;
     }
-    const std::string text = Sentences();
-    std::int64_t samples = 0;
-    for (auto _ : state) {
-        for (std::string_view piece : tarvox::SplitIntoPieces(text)) {
-            const std::string p(piece);
-            for (int r = tarvox::GrafemskoFonemskaPretvorba(p.c_str()); r > 0;
-                 r = tarvox::GrafemskoFonemskaPretvorba(nullptr)) {
-                if (tarvox::Prozodija(nullptr) != 0) continue;
-                std::int32_t n = 0;
-                benchmark::DoNotOptimize(tarvox::SintezaGovoraStream(n));
-                samples += n;
-            }
-        }
-    }
-    state.counters["audio_s"] = benchmark::Counter(static_cast<double>(samples) / 16000.0);
+    const tarvox::RequestText text = tarvox::RequestText::FromCodePage(Sentences());
+    tarvox::RequestSettings settings;
+    settings.words = false;
+    settings.piece = std::numeric_limits<std::size_t>::max();
+    CountingSink sink;
+    for (auto _ : state) tarvox::Speak(*engine, text, settings, sink);
+    const auto samples = static_cast<double>(sink.samples_);
+    state.counters["audio_s"] = benchmark::Counter(samples / 16000.0);
     // audio seconds per CPU second
-    state.counters["x_realtime"] =
-        benchmark::Counter(static_cast<double>(samples) / 16000.0, benchmark::Counter::kIsRate);
+    state.counters["x_realtime"] = benchmark::Counter(samples / 16000.0, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_TextToSamples)->Unit(benchmark::kMillisecond);
 

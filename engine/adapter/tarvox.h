@@ -1,7 +1,9 @@
 /* tarvox: Slovenian text-to-speech, the C interface.
  *
- * One voice directory is open per process at a time (the engine's synthesis
- * state is process-wide); opening the same directory again shares it.
+ * Each voice directory opened is an engine of its own: several voices may
+ * be open at once and speak at the same time from different threads.
+ * Opening the same directory again shares its engine (its speak calls then
+ * take turns).
  *
  *   tarvox_voice* v = NULL;
  *   if (tarvox_open("/usr/share/tarvox/voices/quenlar-orin", &v) != TARVOX_OK)
@@ -16,6 +18,11 @@
  * callback in audio order, each before the piece of audio in which it
  * falls. The callbacks run on the calling thread while the engine is held:
  * they must not call tarvox_speak; tarvox_stop is allowed (from any thread).
+ *
+ * A handle speaks on one thread at a time: tarvox_speak and
+ * tarvox_speak_marked on the same handle from two threads take turns only
+ * if the caller makes them. tarvox_stop ends the speak call running on the
+ * handle; a stop that arrives while no call runs is forgotten by the next.
  */
 #ifndef TARVOX_H
 #define TARVOX_H
@@ -40,7 +47,7 @@ typedef enum tarvox_status {
     TARVOX_ERR_ARGUMENT = -1,  /* a null pointer or a value out of range */
     TARVOX_ERR_VOICE = -2,     /* the voice directory is missing or its configuration unreadable */
     TARVOX_ERR_INIT = -3,      /* the engine could not start with this voice */
-    TARVOX_ERR_BUSY = -4,      /* another voice directory is open in this process */
+    TARVOX_ERR_BUSY = -4,      /* no longer returned (voices no longer exclude each other) */
     TARVOX_ERR_INTERNAL = -5   /* anything else; see tarvox_last_error */
 } tarvox_status;
 

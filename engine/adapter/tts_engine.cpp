@@ -2,17 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <exception>
 #include <new>
 #include <optional>
 #include <string_view>
 #include <vector>
 
+#include "base/config.h"
 #include "base/diag.h"
-#include "driver/sint.h"
-#include "text/character_names.h"
+#include "driver/instance.h"
+#include "driver/request.h"
 #include "text/codepage.h"
-#include "text/text_pieces.h"
 
 namespace tarvox {
 namespace {
@@ -88,11 +89,11 @@ public:
         }
         if (actions & SPVES_VOLUME) {
             USHORT volume = 100;
-            if (SUCCEEDED(site_->GetVolume(&volume))) host_.site_volume = volume;
+            if (SUCCEEDED(site_->GetVolume(&volume))) host_.set_site_volume(volume);
         }
         if (actions & SPVES_RATE) {
             LONG rate = 0;
-            if (SUCCEEDED(site_->GetRate(&rate))) host_.site_rate = static_cast<int>(rate);
+            if (SUCCEEDED(site_->GetRate(&rate))) host_.set_site_rate(static_cast<int>(rate));
         }
         return false;
     }
@@ -116,8 +117,8 @@ void WalkFragments(const SPVTEXTFRAG* fragments, SiteActions& actions, EngineHos
             case SPVA_Speak:
             case SPVA_SpellOut: {
                 r.state.volume = static_cast<unsigned>(
-                    static_cast<unsigned long long>(f->State.Volume) * host.site_volume / 100);
-                r.state.rate = std::clamp(static_cast<int>(f->State.RateAdj) + host.site_rate,
+                    static_cast<unsigned long long>(f->State.Volume) * host.site_volume() / 100);
+                r.state.rate = std::clamp(static_cast<int>(f->State.RateAdj) + host.site_rate(),
                                           -10, 10);
                 r.state.pitch = std::clamp(static_cast<int>(f->State.PitchAdj.MiddleAdj) * 50 / 20,
                                            -20, 20);
@@ -221,7 +222,7 @@ bool WriteChunk(ISpTTSEngineSite* site, SiteActions& actions, EngineHost& host,
             break;
         }
     }
-    host.audio_offset += total;
+    host.add_audio(total);
     return !aborted;
 }
 
@@ -244,34 +245,43 @@ std::string ToCodePage(std::u16string_view text) {
 #endif
 }
 
-// Synthesises the request's text into chunks; runs under the synthesis mutex.
-void Synthesise(EngineHost& host, Request& r) {
-    Sint& sint = host.sint();
-    sint.SetTempo(r.state.rate);
-    sint.SetPitch(r.state.pitch);
-    sint.SetFrequencyAgitation(90);
-    const std::string text = ToCodePage(r.text);
-    auto take_samples = [&]() {
-        std::int32_t n = 0;
-        const std::int16_t* samples = sint.SintezaGovoraStream(n);
-        if (samples && n > 0) r.chunks.emplace_back(samples, samples + n);
-    };
-    const std::size_t first = text.find_first_not_of(" \t\r\n");
-    const std::size_t last = text.find_last_not_of(" \t\r\n");
-    if (first != std::string::npos && first == last) {
-        const char* name = CharacterNameOf(static_cast<unsigned char>(text[first]));
-        if (sint.Prozodija(name) == 0) take_samples();
-        return;
+// Collects the request's audio as the chunk list: one chunk a sentence, a
+// copy of the generator's samples with the volume applied (s x volume / 50,
+// within -32766..32766).
+class ChunkSink final : public RequestSink {
+public:
+    ChunkSink(std::vector<std::vector<std::int16_t>>& chunks, unsigned volume)
+        : chunks_(chunks), volume_(static_cast<long>(volume)) {}
+    bool Event(const RequestEvent& e) override {
+        if (e.kind == RequestEventKind::Sentence) chunks_.emplace_back();
+        return true;
     }
-    // The converter reads at most 10240 bytes of a text: a longer request
-    // goes to it in pieces cut at sentence or white-space boundaries.
-    for (std::string_view piece : SplitIntoPieces(text)) {
-        const std::string p(piece);
-        for (int res = sint.GrafemskoFonemskaPretvorba(p.c_str()); res > 0;
-             res = sint.GrafemskoFonemskaPretvorba(nullptr)) {
-            if (sint.Prozodija(sint.CurrentTranscription()) == 0) take_samples();
-        }
+    bool Audio(std::span<const std::int16_t> samples) override {
+        std::vector<std::int16_t>& chunk = chunks_.back();
+        chunk.reserve(chunk.size() + samples.size());
+        for (std::int16_t s : samples)
+            chunk.push_back(static_cast<std::int16_t>(std::clamp(s * volume_ / 50, -32766L, 32766L)));
+        return true;
     }
+
+private:
+    std::vector<std::vector<std::int16_t>>& chunks_;
+    long volume_;
+};
+
+// Synthesises the request's text into chunks through the driver, with the
+// rate, pitch and volume of its last speak fragment. False when the stages
+// are not started.
+bool Synthesise(EngineHost& host, Request& r, std::optional<bool> ascii7) {
+    RequestSettings settings;
+    settings.rate = r.state.rate;
+    settings.pitch = r.state.pitch;
+    settings.pitch_range = 90;
+    settings.ascii7 = ascii7;
+    settings.words = false;  // the engine object places its own events
+    settings.piece = std::numeric_limits<std::size_t>::max();
+    ChunkSink sink(r.chunks, r.state.volume);
+    return Speak(host.engine(), RequestText::FromCodePage(ToCodePage(r.text)), settings, sink).started;
 }
 
 }  // namespace
@@ -281,7 +291,7 @@ void ModuleLock() { ++g_module_locks; }
 void ModuleUnlock() { --g_module_locks; }
 
 EngineHost& ProcessEngineHost() {
-    static EngineHost host(EngineConfiguration(), Engine());
+    static EngineHost host(ProcessEngine());
     return host;
 }
 
@@ -362,7 +372,7 @@ HRESULT CTTSEngObj::SetObjectToken(ISpObjectToken* token) {
             if (found) host_.SetPath(Narrow(path, path.size()));
             if (SUCCEEDED(token->GetDWORD(reinterpret_cast<LPCWSTR>(u"Mode"), &mode))) {
                 mode_read = true;
-                host_.config().switches().podpiraj_ascii7 = (mode == 1);
+                ascii7_ = (mode == 1);
             }
         }
         return host_.Start(stored, mode_read ? std::optional<std::uint32_t>(mode) : std::nullopt);
@@ -422,35 +432,24 @@ HRESULT CTTSEngObj::SpeakRequest(const SPVTEXTFRAG* fragments, ISpTTSEngineSite*
     actions.Poll();
 
     if (r.length == 0) {
-        std::lock_guard<std::mutex> lock(host_.synthesis_mutex());
+        std::lock_guard<std::mutex> lock(host_.engine().synthesis_mutex());
         if (r.events.empty()) return S_OK;
-        QueueEvents(site, r.events, 10.0, 2048.0, host_.audio_offset);
+        QueueEvents(site, r.events, 10.0, 2048.0, host_.audio_offset());
         WriteChunk(site, actions, host_, std::vector<std::int16_t>(1024, 0));
         return S_OK;
     }
-    if (!host_.sint_started || !host_.psola_started) {
+    if (!Synthesise(host_, r, ascii7_)) {
         Trace("napaka pri inicializaciji");
         return S_OK;
-    }
-    {
-        std::lock_guard<std::mutex> lock(host_.synthesis_mutex());
-        Synthesise(host_, r);
     }
     if (r.chunks.empty()) {
         Trace("napaka: nicesar ni za predvajati");
         return S_OK;
     }
     std::size_t samples = 0;
-    const long volume = static_cast<long>(r.state.volume);
-    for (auto& chunk : r.chunks) {
-        for (std::int16_t& s : chunk) {
-            const long v = static_cast<long>(s) * volume / 50;
-            s = static_cast<std::int16_t>(std::clamp(v, -32766L, 32766L));
-        }
-        samples += chunk.size();
-    }
+    for (const auto& chunk : r.chunks) samples += chunk.size();
     QueueEvents(site, r.events, static_cast<double>(r.length), 2.0 * static_cast<double>(samples),
-                host_.audio_offset);
+                host_.audio_offset());
     for (const auto& chunk : r.chunks)
         if (!WriteChunk(site, actions, host_, chunk)) break;
     return S_OK;
@@ -461,55 +460,66 @@ void CTTSEngObj::FinalRelease() {
     host_.Stop();
 }
 
+Configuration& EngineHost::config() { return engine_.config(); }
+Sint& EngineHost::sint() { return engine_.sint(); }
+
 void EngineHost::SetPath(const std::string& path) {
-    if (has_path_copy) return;
-    path_copy = path;
-    has_path_copy = true;
-    config_.SetBaseDirectory(path_copy);
+    if (has_path_copy_) return;
+    path_copy_ = path;
+    has_path_copy_ = true;
+    config().SetBaseDirectory(path_copy_);
 }
 
 HRESULT EngineHost::Start(HRESULT token_status, std::optional<std::uint32_t> mode) {
-    if (!configuration_read) {
-        if (config_.ProcessSintIni() < 0) return E_FAIL;
-        configuration_read = true;
+    ErrorScope scope(engine_.errors());
+    // The stages may be speaking for another object: what they read changes
+    // only under their lock.
+    std::lock_guard<std::mutex> lock(engine_.synthesis_mutex());
+    Configuration& config = engine_.config();
+    Sint& sint = engine_.sint();
+    if (!configuration_read_) {
+        if (config.ProcessSintIni() < 0) return E_FAIL;
+        configuration_read_ = true;
     }
     if (token_status != S_OK) return token_status;
-    config_.switches().index_mode = true;
+    config.switches().index_mode = true;
     Trace("TurboNacin vklopljen (1)");
-    if (!sint_started) {
-        if (sint_.InitSint() == -1) {
+    if (!sint_started_) {
+        if (sint.InitSint() == -1) {
             Trace("Sint: Inicializacija NI uspela!");
             return E_FAIL;
         }
-        sint_started = true;
+        sint_started_ = true;
         Trace("Sint: Inicializacija uspela.");
     }
-    if (!psola_started) {
-        if (!sint_.InitPsola()) {
+    if (!psola_started_) {
+        if (!sint.InitPsola()) {
             Trace("Psola: Inicializacija NI uspela!");
             return E_FAIL;
         }
-        psola_started = true;
+        psola_started_ = true;
         Trace("Psola: Inicializacija uspela.");
     }
-    ++init_count;
+    ++init_count_;
     // The voice's mode overrides what the converter's profile set.
-    if (mode) config_.switches().podpiraj_ascii7 = (*mode == 1);
+    if (mode) config.switches().podpiraj_ascii7 = (*mode == 1);
     return S_OK;
 }
 
 void EngineHost::Stop() {
-    if (init_count > 0) {
-        --init_count;
-        if (init_count > 0) return;
+    if (init_count_ > 0) {
+        --init_count_;
+        if (init_count_ > 0) return;
     }
-    if (sint_started) sint_.ReleaseSint();
-    if (psola_started) sint_.ReleasePsola();
-    if (configuration_read) config_.ReleaseProfile();
-    sint_started = psola_started = configuration_read = false;
-    path_copy.clear();
-    has_path_copy = false;
-    init_count = 0;
+    ErrorScope scope(engine_.errors());
+    std::lock_guard<std::mutex> lock(engine_.synthesis_mutex());
+    if (sint_started_) engine_.sint().ReleaseSint();
+    if (psola_started_) engine_.sint().ReleasePsola();
+    if (configuration_read_) engine_.config().ReleaseProfile();
+    sint_started_ = psola_started_ = configuration_read_ = false;
+    path_copy_.clear();
+    has_path_copy_ = false;
+    init_count_ = 0;
 }
 
 }  // namespace tarvox

@@ -1,9 +1,9 @@
 // CTTSEngObj: the component the speech platform creates for a voice of this
 // engine. It reads the voice token, starts the driver once per process, and
 // speaks requests: collects the fragments' text with word and bookmark
-// events, synthesises sentence by sentence under one process-wide mutex,
-// scales the volume, queues the events at proportional audio offsets and
-// writes the audio to the site in pieces of 2048 bytes.
+// events, has the driver synthesise every sentence (under the instance's
+// synthesis lock), scales the volume, queues the events at proportional
+// audio offsets and writes the audio to the site in pieces of 2048 bytes.
 #pragma once
 
 #include <atomic>
@@ -17,55 +17,69 @@
 namespace tarvox {
 
 class Configuration;
+class EngineInstance;
 class Sint;
 
-// The engine objects' process-wide state: what every object shares.
+// What the engine objects of one engine instance share: the voice's path,
+// whether configuration, stages and waveform generator are started, how many
+// objects use them, and the output sites' last volume, rate and audio
+// offset. The process-wide host stands over the process-wide instance.
 class EngineHost {
 public:
-    EngineHost(Configuration& config, Sint& sint) : config_(config), sint_(sint) {}
+    explicit EngineHost(EngineInstance& engine) : engine_(engine) {}
     EngineHost(const EngineHost&) = delete;
     EngineHost& operator=(const EngineHost&) = delete;
 
-    Configuration& config() { return config_; }
-    Sint& sint() { return sint_; }
+    EngineInstance& engine() { return engine_; }
+    Configuration& config();
+    Sint& sint();
 
+    // Held by setup and teardown (SetObjectToken, FinalRelease).
     std::mutex& setup_mutex() { return setup_; }
 
-    // Setup shared by the engine objects and the C interface; called under
-    // the setup mutex. The first path of the process becomes the base
-    // directory.
+    // Called under the setup mutex. The first path of the process becomes
+    // the base directory.
     void SetPath(const std::string& path);
     // Reads the configuration once, then (when the token was stored, status
     // S_OK) turns the index mode on, starts the stages and the waveform
-    // generator and counts one more user. A mode value sets the ASCII-7
-    // switch. S_OK, E_FAIL or `token_status`.
+    // generator and counts one more user. A mode value sets the engine-wide
+    // YU-ASCII switch. S_OK, E_FAIL or `token_status`.
     HRESULT Start(HRESULT token_status, std::optional<std::uint32_t> mode);
     // One user fewer; the last one releases stages, generator and
     // configuration, so that the next start reads sint.ini again.
     void Stop();
-    std::mutex& synthesis_mutex() { return synthesis_; }
 
-    int init_count = 0;
-    bool configuration_read = false;
-    bool sint_started = false;
-    bool psola_started = false;
-    std::string path_copy;
-    bool has_path_copy = false;
+    int users() const { return init_count_; }
+    bool configuration_read() const { return configuration_read_; }
+    bool started() const { return sint_started_ && psola_started_; }
+    bool sint_started() const { return sint_started_; }
+    bool psola_started() const { return psola_started_; }
+
     // Last volume and rate reported by an output site.
-    std::atomic<unsigned> site_volume{100};
-    std::atomic<int> site_rate{0};
+    unsigned site_volume() const { return site_volume_; }
+    void set_site_volume(unsigned v) { site_volume_ = v; }
+    int site_rate() const { return site_rate_; }
+    void set_site_rate(int r) { site_rate_ = r; }
     // Bytes written to output sites since the first request; event offsets
     // are based on it. Kept in 64 bits: it never wraps within a process.
-    std::atomic<std::uint64_t> audio_offset{0};
+    std::uint64_t audio_offset() const { return audio_offset_; }
+    void add_audio(std::uint64_t bytes) { audio_offset_ += bytes; }
 
 private:
-    Configuration& config_;
-    Sint& sint_;
+    EngineInstance& engine_;
     std::mutex setup_;
-    std::mutex synthesis_;
+    int init_count_ = 0;
+    bool configuration_read_ = false;
+    bool sint_started_ = false;
+    bool psola_started_ = false;
+    std::string path_copy_;
+    bool has_path_copy_ = false;
+    std::atomic<unsigned> site_volume_{100};
+    std::atomic<int> site_rate_{0};
+    std::atomic<std::uint64_t> audio_offset_{0};
 };
 
-// The process-wide host over the process-wide driver.
+// The process-wide host over the process-wide instance.
 EngineHost& ProcessEngineHost();
 
 class CTTSEngObj final : public ISpTTSEngine, public ISpObjectWithToken {
@@ -113,6 +127,9 @@ private:
     IUnknown* outer_;
     std::atomic<ULONG> refs_{1};
     ISpObjectToken* token_ = nullptr;
+    // The token's Mode: this object's requests read the YU-ASCII letters by
+    // it, whatever another object's token set.
+    std::optional<bool> ascii7_;
 };
 
 // The audio format of every voice: 16 kHz, 16-bit mono PCM.

@@ -36,6 +36,9 @@ public:
     // after its whole-text rewrites; this is the position in the text as
     // given). 0 when the converter cannot tell.
     virtual std::size_t InputConsumed() const { return 0; }
+    // The last sentence as word conversion got it (after units, numbers and
+    // capitals), in the internal letter code; empty when not kept.
+    virtual std::string_view NormalisedSentence() const { return {}; }
 };
 
 class IMicroProsody {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/files.h"
+#include "driver/instance.h"
 #include "driver/unit_conversion.h"
 #include "text/character_names.h"
 
@@ -17,12 +18,13 @@ constexpr char kNotInitialised[] = "Sint Ni inicializiran!";
 const std::string kDumpHeader = std::string(40, '-') + "\n";
 }  // namespace
 
-Sint::Sint(Configuration& config, StageFactory factory)
-    : config_(config), factory_(std::move(factory)) {}
+Sint::Sint(Configuration& config, StageFactory factory, ErrorChannel& errors)
+    : config_(config), factory_(std::move(factory)), errors_(errors) {}
 
 Sint::~Sint() = default;
 
 int Sint::InitSint() {
+    ErrorScope scope(errors_);
     if (initialised_) {
         ReportError("Sintetizator je ze inicializiran!");
         return -1;
@@ -57,6 +59,7 @@ bool Sint::SetStageFactory(StageFactory factory) {
 }
 
 bool Sint::InitPsola() {
+    ErrorScope scope(errors_);
     if (wave_) return false;
     try {
         wave_ = factory_.wave(config_);
@@ -67,6 +70,7 @@ bool Sint::InitPsola() {
 }
 
 int Sint::GrafemskoFonemskaPretvorba(const char* text) {
+    ErrorScope scope(errors_);
     if (!initialised_) {
         Trace(kNotInitialised);
         return -1;
@@ -80,7 +84,9 @@ int Sint::GrafemskoFonemskaPretvorba(const char* text) {
         }
     }
     ClearError();
-    return converter_->Convert(text ? copy.c_str() : nullptr, true);
+    const int result = converter_->Convert(text ? copy.c_str() : nullptr, true);
+    if (result > 0) Trace("GrafemskoFonemskaPretvorba: stavek pretvorjen");
+    return result;
 }
 
 std::size_t Sint::ConsumedInput() const { return converter_ ? converter_->InputConsumed() : 0; }
@@ -91,16 +97,25 @@ const char* Sint::CurrentTranscription() {
 }
 
 int Sint::Prozodija(const char* phonetic_text) {
+    ErrorScope scope(errors_);
     if (!initialised_) {
         Trace(kNotInitialised);
         return -1;
     }
+    // The text and " ." go into the converter's output buffer, cut to fit;
+    // the converter's own transcription is extended where it lies.
     const std::span<char> buffer = converter_->OutputBuffer();
-    std::string text(phonetic_text ? phonetic_text : buffer.data());
+    const std::size_t room = buffer.size() - 1;
+    std::size_t n = 0;
+    if (!phonetic_text || phonetic_text == buffer.data()) {
+        n = strnlen(buffer.data(), room);
+    } else {
+        n = std::min(std::strlen(phonetic_text), room);
+        std::memmove(buffer.data(), phonetic_text, n);
+    }
     micro_->Reset(0);
-    text += " .";
-    const std::size_t n = std::min(text.size(), buffer.size() - 1);
-    std::memcpy(buffer.data(), text.data(), n);
+    for (char c : {' ', '.'})
+        if (n < room) buffer[n++] = c;
     buffer[n] = '\0';
 
     if (micro_->Run(buffer.data(), 0) != 0) return -1;
@@ -121,6 +136,7 @@ int Sint::Prozodija(const char* phonetic_text) {
 }
 
 const std::int16_t* Sint::SintezaGovoraStream(std::int32_t& sample_count) {
+    ErrorScope scope(errors_);
     sample_count = 0;
     if (!initialised_ || !wave_) {
         Trace(kNotInitialised);
@@ -146,6 +162,7 @@ void Sint::SetPitch(int offset) { pitch_offset_ = std::clamp(offset, -50, 50); }
 void Sint::SetFrequencyAgitation(int scale) { pitch_range_ = std::clamp(scale, 1, 200); }
 
 int Sint::ReleaseSint() {
+    ErrorScope scope(errors_);
     if (!initialised_) {
         ReportError("Sint se ni inicializiran");
         return -1;
@@ -159,7 +176,10 @@ int Sint::ReleaseSint() {
     return 0;
 }
 
-void Sint::ReleasePsola() { wave_.reset(); }
+void Sint::ReleasePsola() {
+    ErrorScope scope(errors_);
+    wave_.reset();
+}
 
 std::span<const PhonemeRecord> Sint::OutputList() const {
     return std::span<const PhonemeRecord>(output_).first(
@@ -185,15 +205,8 @@ void Sint::WriteConvertDump() const {
                      static_cast<long>(r.pitch_mid), static_cast<long>(r.pitch_end));
 }
 
-Configuration& EngineConfiguration() {
-    static Configuration config;
-    return config;
-}
-
-Sint& Engine() {
-    static Sint sint(EngineConfiguration());
-    return sint;
-}
+Configuration& EngineConfiguration() { return ProcessEngine().config(); }
+Sint& Engine() { return ProcessEngine().sint(); }
 
 void SetBaseDirectory(std::string_view path) { EngineConfiguration().SetBaseDirectory(path); }
 int process_sint_ini_file() { return EngineConfiguration().ProcessSintIni(); }

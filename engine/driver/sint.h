@@ -5,9 +5,10 @@
 //   2. Prozodija - micro prosody, macro prosody, unit conversion;
 //   3. SintezaGovoraStream - the waveform generator renders the output list.
 //
-// `Sint` is the state; one process-wide instance stands behind the free
-// functions that the engine object calls. Tests build their own instances
-// with stand-in stages.
+// `Sint` is the state of one engine instance (driver/instance.h); the
+// process-wide instance stands behind the free functions below. Tests build
+// their own with stand-in stages. Every public operation reports to the
+// instance's error channel.
 #pragma once
 
 #include <cstddef>
@@ -27,7 +28,8 @@ namespace tarvox {
 
 class Sint {
 public:
-    explicit Sint(Configuration& config, StageFactory factory = DefaultStages());
+    explicit Sint(Configuration& config, StageFactory factory = DefaultStages(),
+                  ErrorChannel& errors = ProcessErrors());
     ~Sint();
     Sint(const Sint&) = delete;
     Sint& operator=(const Sint&) = delete;
@@ -57,6 +59,7 @@ public:
     int PitchRange() const { return pitch_range_; }
     std::span<const PhonemeRecord> OutputList() const;
     Configuration& config() { return config_; }
+    ErrorChannel& errors() { return errors_; }
     IConverter* converter() { return converter_.get(); }
 
 private:
@@ -65,6 +68,7 @@ private:
 
     Configuration& config_;
     StageFactory factory_;
+    ErrorChannel& errors_;
     bool initialised_ = false;
     std::unique_ptr<IConverter> converter_;
     std::unique_ptr<IMicroProsody> micro_;
@@ -77,7 +81,7 @@ private:
     int tempo_ = 0;
 };
 
-// The process-wide configuration and driver.
+// The process-wide instance's configuration and driver.
 Configuration& EngineConfiguration();
 Sint& Engine();
 

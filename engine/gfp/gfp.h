@@ -72,7 +72,7 @@ public:
     const char* Output() const { return output_.data(); }
     // The last sentence as it reached word conversion (after units, numbers
     // and capitals), in the internal letter code.
-    const std::string& NormalisedSentence() const { return normalised_; }
+    std::string_view NormalisedSentence() const override { return normalised_; }
     const std::string& LogDirectory() const { return log_dir_; }
 
     // Character classes for the other stages.

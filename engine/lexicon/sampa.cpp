@@ -79,15 +79,11 @@ bool SampaTables::IsSampaString(std::string_view text) const {
     return true;
 }
 
-namespace {
-SampaTables& MutableSampa() {
-    static SampaTables tables;
+const SampaTables& Sampa() {
+    // Built once, on first use, and never changed.
+    static const SampaTables tables;
     return tables;
 }
-}  // namespace
-
-const SampaTables& Sampa() { return MutableSampa(); }
-void BuildSampaTables() { MutableSampa().Build(); }
 std::string_view ConvertSAMPA(std::string_view name) { return Sampa().ConvertSAMPA(name); }
 std::string_view SampaOfSymbol(unsigned char symbol) { return Sampa().SampaOf(symbol); }
 bool IsSampaString(std::string_view text) { return Sampa().IsSampaString(text); }

@@ -45,9 +45,8 @@ private:
     std::array<Reverse, 128> reverse_{};
 };
 
-// The process-wide lookups.
+// The lookups of the fixed table, built once and constant.
 const SampaTables& Sampa();
-void BuildSampaTables();
 std::string_view ConvertSAMPA(std::string_view name);
 std::string_view SampaOfSymbol(unsigned char symbol);
 bool IsSampaString(std::string_view text);

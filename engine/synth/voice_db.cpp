@@ -467,7 +467,6 @@ void CostTable::Release() {
 
 int InitTables(std::string_view database_path, std::string_view cost_path, bool samples_in_memory,
                VoiceTables& tables) {
-    BuildSampaTables();
     if (loadtables(database_path, samples_in_memory, tables.db) != 0) return -1;
     try {
         if (tables.costs.Load(cost_path) != 0) {

@@ -30,12 +30,6 @@ struct SpeakSettings {
     int rate = 0;         // -10..10, the site's rate
     int volume = 100;     // 0..100, the site's volume
     int pitch = 0;        // -10..10, the fragments' middle pitch adjustment
-    // The converter's sentence division: given Windows-1250 text, how many
-    // of its bytes its first sentence takes (0: unknown). When set, every
-    // sentence goes to the engine as a request of its own, so the first
-    // sentence's audio is written as soon as it is synthesised; when not,
-    // a request holds as much as the converter takes at once.
-    std::function<std::size_t(const char*)> first_sentence;
 };
 
 // One event as the command line prints it.
@@ -63,12 +57,10 @@ struct SpeakOutcome {
 };
 
 // Speaks `text` (UTF-8) with the bookmarks (sorted by position, none past
-// the end of the text) through an engine object made by `factory`. The text
-// goes in several requests, cut where the engine itself would cut it (at
-// the converter's sentence ends with `first_sentence`, else only where the
-// converter's buffer ends), so its audio starts early.
-// Samples go to `on_samples` as the engine writes them (false aborts the
-// request), events to `on_event`.
+// the end of the text) through an engine object made by `factory`, as one
+// request: fragments of text with the bookmarks between them. Samples go to
+// `on_samples` as the engine writes them (false aborts the request), events
+// to `on_event`.
 SpeakOutcome SpeakThroughEngine(IClassFactory& factory, const SpeakSettings& settings,
                                 std::string_view text, std::span<const Bookmark> bookmarks,
                                 const SampleHandler& on_samples, const EventHandler& on_event);

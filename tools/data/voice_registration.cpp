@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 
 #include "data_tool.h"
 #include "base/files.h"
+#include "manifest/voice_manifest.h"
 #include "winreg/registry_file.h"
 
 namespace tarvox::data {
@@ -80,14 +82,31 @@ bool TextRegistryWriter::HasSubkeys(const std::string& path) const {
     return !registry_.SubkeyNames(path).empty();
 }
 
-std::vector<VoiceToken> BundledVoiceTokens(const std::string& voices_dir) {
-    const std::string orin = JoinDirectory(voices_dir, "quenlar-orin");
-    const std::string tevo = JoinDirectory(voices_dir, "quenlar-tevo");
-    return {
-        {"TarvoxQuenlarOrin", "Quenlar Orin", "Male", orin, 0},
-        {"TarvoxQuenlarOrinYuAscii", "Quenlar Orin YU-ASCII", "Male", orin, 1},
-        {"TarvoxQuenlarTevo", "Quenlar Tevo", "Female", tevo, 0},
-    };
+std::vector<VoiceToken> VoiceTokensOf(std::span<const VoiceManifest> voices, const std::string& path_dir) {
+    std::vector<VoiceToken> tokens;
+    for (const VoiceManifest& m : voices) {
+        std::filesystem::path p(m.directory);
+        if (p.filename().empty()) p = p.parent_path();
+        VoiceToken t{m.token, m.name, m.PlatformGender(), JoinDirectory(path_dir, p.filename().string()),
+                     0, m.lcid, m.PlatformAge()};
+        tokens.push_back(t);
+        if (m.yu_ascii_variant.empty()) continue;
+        // "YU-ASCII" -> "YuAscii"
+        std::string suffix;
+        bool word_start = true;
+        for (char c : m.yu_ascii_variant) {
+            const bool alnum = std::isalnum(static_cast<unsigned char>(c)) != 0;
+            if (alnum)
+                suffix.push_back(static_cast<char>(word_start ? std::toupper(static_cast<unsigned char>(c))
+                                                              : std::tolower(static_cast<unsigned char>(c))));
+            word_start = !alnum;
+        }
+        t.token = m.token + suffix;
+        t.display_name = m.name + " " + m.yu_ascii_variant;
+        t.mode = 1;
+        tokens.push_back(t);
+    }
+    return tokens;
 }
 
 std::string RegisterVoiceTokens(std::span<const VoiceToken> tokens, RegistryWriter& registry) {
@@ -101,9 +120,9 @@ std::string RegisterVoiceTokens(std::span<const VoiceToken> tokens, RegistryWrit
                         registry.SetString(key, "VoiceName", t.display_name) &&
                         registry.SetString(key, "Path", t.directory) &&
                         registry.SetDword(key, "Mode", t.mode) && registry.CreateKey(attributes) &&
-                        registry.SetString(attributes, "Language", "424") &&
+                        registry.SetString(attributes, "Language", t.language) &&
                         registry.SetString(attributes, "Gender", t.gender) &&
-                        registry.SetString(attributes, "Age", "Adult") &&
+                        registry.SetString(attributes, "Age", t.age) &&
                         registry.SetString(attributes, "Name", t.display_name) &&
                         registry.SetString(attributes, "Vendor", "tarvox");
         if (!ok) return "cannot write " + key;
@@ -123,22 +142,29 @@ std::string VoiceTokensRegFile(std::span<const VoiceToken> tokens,
 
 void AddVoiceRegistrationCommands(CLI::App& app, CommandStatus& status) {
     struct Args {
-        std::string voices_dir, reg_file;
+        std::string voices_dir, manifests, reg_file;
     };
     auto args = std::make_shared<Args>();
     CLI::App* c = app.add_subcommand(
         "register-voices",
         "Register the bundled voices as voice tokens (in the TARVOX_REGISTRY file or a .reg file)");
     c->add_option("--voices-dir", args->voices_dir,
-                  "directory holding quenlar-orin and quenlar-tevo (written as given into \"Path\")")
+                  "directory where the voice directories lie (written as given into \"Path\")")
         ->required();
+    c->add_option("--manifests", args->manifests,
+                  "directory of the voice directories whose voice.ini is read (default: --voices-dir)");
     c->add_option("--reg-file", args->reg_file, "write a .reg file instead of the registry file");
     c->callback([args, &status] {
         const auto fail = [&status](const std::string& message) {
             std::cerr << "tarvox-data: " << message << "\n";
             status.code = 1;
         };
-        const std::vector<VoiceToken> tokens = BundledVoiceTokens(args->voices_dir);
+        const std::string manifests = args->manifests.empty() ? args->voices_dir : args->manifests;
+        std::vector<std::string> problems;
+        const std::vector<VoiceManifest> voices = FindVoices(NativePath(manifests), &problems);
+        for (const std::string& p : problems) std::cerr << "tarvox-data: " << p << "\n";
+        if (voices.empty()) return fail("no voice manifests (voice.ini) in " + manifests);
+        const std::vector<VoiceToken> tokens = VoiceTokensOf(voices, args->voices_dir);
         // The registry file serves this machine, so its voices must be here;
         // a .reg file is often made for another one ("C:\..."): only a note.
         for (std::size_t i = 0; i < tokens.size(); ++i) {

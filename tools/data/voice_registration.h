@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "manifest/voice_manifest.h"
 #include "winreg/registrar.h"
 
 namespace CLI {
@@ -40,11 +41,16 @@ struct VoiceToken {
     std::string gender;        // "Male" / "Female"
     std::string directory;     // "Path"
     std::uint32_t mode = 0;    // "Mode"
+    std::string language = "424";  // attribute "Language"
+    std::string age = "Adult";     // attribute "Age"
 };
 
-// The three tokens of the bundled voices whose directories ("quenlar-orin",
-// "quenlar-tevo") lie in `voices_dir`.
-std::vector<VoiceToken> BundledVoiceTokens(const std::string& voices_dir);
+// The tokens of the voices whose manifests are given, in their order: each
+// voice, then its YU-ASCII variant (Mode 1, the token's name with the
+// variant's letters, "TarvoxQuenlarOrinYuAscii"). "Path" is the voice's
+// directory name below `path_dir` (the directory where the voices lie on
+// the machine the tokens are for).
+std::vector<VoiceToken> VoiceTokensOf(std::span<const VoiceManifest> voices, const std::string& path_dir);
 
 // Writes the tokens, each replacing an older key of the same name. Empty on
 // success, else the reason of the failure.
@@ -71,7 +77,7 @@ private:
     winreg::TextRegistry& registry_;
 };
 
-// register-voices --voices-dir DIR [--reg-file OUT.reg]
+// register-voices --voices-dir DIR [--manifests DIR] [--reg-file OUT.reg]
 void AddVoiceRegistrationCommands(CLI::App& app, CommandStatus& status);
 
 }  // namespace tarvox::data

@@ -1,5 +1,7 @@
 #include "module_session.h"
 
+#include "manifest/voice_manifest.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,12 +13,6 @@
 
 namespace tarvox::sd {
 namespace {
-
-struct BundledVoice {
-    std::string_view name;
-    std::string_view directory;
-};
-constexpr BundledVoice kBundled[] = {{"Quenlar Orin", "quenlar-orin"}, {"Quenlar Tevo", "quenlar-tevo"}};
 
 std::string Lower(std::string_view s) {
     std::string out(s);
@@ -100,16 +96,19 @@ std::vector<VoiceEntry> FindVoices(const std::string& voice_directory) {
     if (voice_directory.empty()) return voices;
     const fs::path dir = fs::path(voice_directory).lexically_normal();
     const fs::path own = dir.filename().empty() ? dir.parent_path() : dir;
-    const fs::path root = own.parent_path();
     bool own_listed = false;
-    std::error_code ec;
-    for (const BundledVoice& b : kBundled) {
-        const fs::path candidate = root / b.directory;
+    for (const VoiceManifest& m : tarvox::FindVoices(own.parent_path().string())) {
+        const fs::path candidate = fs::path(m.directory).lexically_normal();
         if (candidate == own) own_listed = true;
-        if (fs::is_directory(candidate, ec))
-            voices.push_back({std::string(b.name), candidate.string()});
+        voices.push_back({m.name, candidate.string(), m.language, m.gender});
     }
-    if (!own_listed && fs::is_directory(own, ec)) voices.push_back({own.filename().string(), own.string()});
+    std::error_code ec;
+    if (!own_listed && fs::is_directory(own, ec)) {
+        VoiceEntry entry{own.filename().string(), own.string(), "sl", ""};
+        if (const auto m = ReadVoiceManifest(own.string()))
+            entry = {m->name, own.string(), m->language, m->gender};
+        voices.push_back(std::move(entry));
+    }
     return voices;
 }
 
@@ -299,7 +298,8 @@ void ModuleSession::ListVoices() {
         return;
     }
     std::string lines;
-    for (const VoiceEntry& v : voices_) lines += "200-" + OneLine(v.name) + "\tsl\tnone\n";
+    for (const VoiceEntry& v : voices_)
+        lines += "200-" + OneLine(v.name) + "\t" + OneLine(v.language) + "\tnone\n";
     lines += "200 OK VOICE LIST SENT\n";
     Reply(lines);
 }
@@ -445,23 +445,25 @@ bool ModuleSession::UseVoiceFor() {
     };
     if (!synthesis_voice_.empty()) wanted = directory_of(synthesis_voice_);
     if (wanted.empty() && voice_type_.find("female") != std::string::npos)
-        wanted = directory_of("Quenlar Tevo");
+        for (const VoiceEntry& v : voices_)
+            if (v.gender == "female") {
+                wanted = v.directory;
+                break;
+            }
     if (wanted.empty() && !config_.default_voice.empty()) wanted = directory_of(config_.default_voice);
     if (wanted.empty()) wanted = init_directory_;
     if (wanted.empty() || wanted == open_directory_) return voice_ != nullptr;
-    // One voice directory is open at a time: close, open the other, and go
-    // back to the old one if that fails.
-    if (voice_) tarvox_close(voice_);
-    voice_ = nullptr;
+    // The other voice is opened beside the old one, which is closed only
+    // when the new one speaks: a voice that cannot start leaves the old.
     tarvox_voice* v = nullptr;
-    if (tarvox_open(wanted.c_str(), &v) == TARVOX_OK) {
-        voice_ = v;
-        open_directory_ = wanted;
-        return true;
+    if (tarvox_open(wanted.c_str(), &v) != TARVOX_OK) {
+        Log(1, "cannot switch to the voice " + wanted + ": " + tarvox_last_error(nullptr));
+        return voice_ != nullptr;
     }
-    Log(1, "cannot switch to the voice " + wanted + ": " + tarvox_last_error(nullptr));
-    if (!open_directory_.empty() && tarvox_open(open_directory_.c_str(), &v) == TARVOX_OK) voice_ = v;
-    return voice_ != nullptr;
+    if (voice_) tarvox_close(voice_);
+    voice_ = v;
+    open_directory_ = wanted;
+    return true;
 }
 
 void ModuleSession::StopSpeaking() {

@@ -44,8 +44,8 @@ private:
 
 // The module configuration file: lines "Key value" or "Key "value"",
 // '#' comments. Keys (case-insensitive):
-//   TarvoxVoiceDirectory  the voice directory loaded at INIT; its bundled
-//                         siblings (quenlar-orin, quenlar-tevo) are the
+//   TarvoxVoiceDirectory  the voice directory loaded at INIT; the voices
+//                         beside it (directories with a voice.ini) are the
 //                         other voices offered
 //   TarvoxDefaultVoice    the voice name spoken until the server picks one
 //                         ("Quenlar Orin")
@@ -61,10 +61,12 @@ ModuleConfig ReadModuleConfig(const std::string& path);
 struct VoiceEntry {
     std::string name;       // "Quenlar Orin"
     std::string directory;  // its voice directory
+    std::string language;   // "sl"
+    std::string gender;     // "male", "female" or "" when unknown
 };
-// The voices offered: the bundled ones that exist beside `voice_directory`
-// (in the same parent directory), and the directory itself if it is none of
-// them (named after its last path element).
+// The voices offered: those with a manifest (voice.ini) beside
+// `voice_directory` (in the same parent directory), and the directory itself
+// if it is none of them (named by its manifest or its last path element).
 std::vector<VoiceEntry> FindVoices(const std::string& voice_directory);
 
 struct SessionOptions {

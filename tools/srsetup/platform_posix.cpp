@@ -4,6 +4,8 @@
 #include "winreg/registry_file.h"
 #include "srsetup.h"
 
+#include <filesystem>
+
 namespace tarvox::srsetup {
 namespace {
 
@@ -63,6 +65,13 @@ public:
 }  // namespace
 
 std::unique_ptr<RegistryReader> MakeSystemRegistry() { return std::make_unique<FileRegistry>(); }
+
+std::string VoicesDirectory() {
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return {};
+    return (self.parent_path() / ".." / "share" / "tarvox" / "voices").lexically_normal().string();
+}
 std::unique_ptr<PrivateProfile> MakeSystemProfile() { return std::make_unique<FileProfile>(); }
 
 }  // namespace tarvox::srsetup

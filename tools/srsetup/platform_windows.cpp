@@ -139,6 +139,16 @@ public:
 }  // namespace
 
 std::unique_ptr<RegistryReader> MakeSystemRegistry() { return std::make_unique<WindowsRegistry>(); }
+
+std::string VoicesDirectory() {
+    char path[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return {};
+    std::string dir(path, n);
+    const std::size_t slash = dir.find_last_of("\\/");
+    dir.resize(slash == std::string::npos ? 0 : slash + 1);
+    return dir + "voices";
+}
 std::unique_ptr<PrivateProfile> MakeSystemProfile() { return std::make_unique<WindowsProfile>(); }
 
 }  // namespace tarvox::srsetup

@@ -1,5 +1,7 @@
 #include "srsetup.h"
 
+#include "manifest/voice_manifest.h"
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -101,8 +103,21 @@ void RegisterVoices(PrivateProfile& profile, const std::string& file, std::span<
     }
 }
 
-void RunSetup(const RegistryReader& registry, PrivateProfile& profile) {
-    RegisterVoices(profile, IniFileOf(FindInstallDirectory(registry)));
+void RunSetup(const RegistryReader& registry, PrivateProfile& profile, std::span<const Voice> voices) {
+    RegisterVoices(profile, IniFileOf(FindInstallDirectory(registry)), voices);
+}
+
+std::vector<Voice> BundledVoices() {
+    return {{"Quenlar Orin", true}, {"Quenlar Orin YU-ASCII", false}, {"Quenlar Tevo", false}};
+}
+
+std::vector<Voice> InstalledVoices(const std::string& voices_directory) {
+    std::vector<Voice> voices;
+    for (const VoiceManifest& m : FindVoices(voices_directory)) {
+        voices.push_back({m.name, voices.empty()});
+        if (!m.yu_ascii_variant.empty()) voices.push_back({m.name + " " + m.yu_ascii_variant, false});
+    }
+    return voices;
 }
 
 }  // namespace tarvox::srsetup

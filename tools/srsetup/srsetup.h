@@ -56,14 +56,21 @@ inline constexpr char kInstallPathValue[] = "InstPath";
 inline constexpr char kIniFileName[] = "PHOENIX.INI";
 
 struct Voice {
-    const char* displayName;
-    bool makeCurrent;
+    std::string displayName;
+    bool makeCurrent = false;
 };
-inline constexpr Voice kVoices[] = {
-    {"Quenlar Orin", true},
-    {"Quenlar Orin YU-ASCII", false},
-    {"Quenlar Tevo", false},
-};
+// The bundled voices, for when no voice manifest is found: "Quenlar Orin"
+// (made current), "Quenlar Orin YU-ASCII", "Quenlar Tevo".
+std::vector<Voice> BundledVoices();
+
+// The voices installed in `voices_directory` (directories with a
+// voice.ini), in their order, each followed by its YU-ASCII variant; the
+// first is made current. Empty when there is none.
+std::vector<Voice> InstalledVoices(const std::string& voices_directory);
+
+// Where the installed voices lie: "voices" beside the program on Windows,
+// "../share/tarvox/voices" beside it elsewhere.
+std::string VoicesDirectory();
 
 // The screen reader's installation directory: the 4.7 key, the 4.6 key,
 // then the subkey with the largest version number of at least 4.6; empty
@@ -82,10 +89,11 @@ std::string IniFileOf(std::string directory);
 int ModeNumberOf(std::string_view value);
 
 // Registers the voices in the file; writes nothing when it has no [Modes].
-void RegisterVoices(PrivateProfile& profile, const std::string& file, std::span<const Voice> voices = kVoices);
+void RegisterVoices(PrivateProfile& profile, const std::string& file, std::span<const Voice> voices);
 
-// The whole tool: find the file, register the voices.
-void RunSetup(const RegistryReader& registry, PrivateProfile& profile);
+// The whole tool: find the file, register the voices (the installed ones,
+// else the bundled ones).
+void RunSetup(const RegistryReader& registry, PrivateProfile& profile, std::span<const Voice> voices);
 
 // The system's registry and private-profile services (Windows API on
 // Windows, the file-based layers elsewhere).

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "base/config.h"
+#include "driver/instance.h"
 #include "driver/sint.h"
 #include "driver/standin_stages.h"
 #include "support/test_files.h"
@@ -200,9 +201,10 @@ protected:
     }
 
     TempDir dir;
-    Configuration config;
-    Sint sint{config, Factory()};
-    EngineHost host{config, sint};
+    EngineInstance engine{Factory()};
+    Configuration& config = engine.config();
+    Sint& sint = engine.sint();
+    EngineHost host{engine};
     FakeToken token;
     std::vector<CTTSEngObj*> objects;
 };
@@ -211,16 +213,16 @@ TEST_F(EngineObjectTest, SetObjectTokenStartsTheEngineOnce) {
     CTTSEngObj* a = NewObject();
     EXPECT_EQ(a->SetObjectToken(&token), S_OK);
     EXPECT_EQ(a->SetObjectToken(&token), sapi::kErrAlreadyInitialized);
-    EXPECT_TRUE(host.sint_started);
-    EXPECT_TRUE(host.psola_started);
-    EXPECT_EQ(host.init_count, 1);
+    EXPECT_TRUE(host.sint_started());
+    EXPECT_TRUE(host.psola_started());
+    EXPECT_EQ(host.users(), 1);
     EXPECT_EQ(config.BaseDirectory(), dir.path().string());
     CTTSEngObj* b = NewObject();
     EXPECT_EQ(b->SetObjectToken(nullptr), E_INVALIDARG);
-    EXPECT_EQ(host.init_count, 1);
+    EXPECT_EQ(host.users(), 1);
     token.numbers[u"Mode"] = 1;
     EXPECT_EQ(b->SetObjectToken(&token), S_OK);
-    EXPECT_EQ(host.init_count, 2);
+    EXPECT_EQ(host.users(), 2);
     EXPECT_TRUE(config.switches().podpiraj_ascii7);
     EXPECT_TRUE(config.switches().index_mode);
 }
@@ -229,7 +231,7 @@ TEST_F(EngineObjectTest, MissingConfigurationFailsAndIsRetried) {
     std::filesystem::remove(dir.path() / "sint.ini");
     CTTSEngObj* a = NewObject();
     EXPECT_EQ(a->SetObjectToken(&token), E_FAIL);
-    EXPECT_FALSE(host.configuration_read);
+    EXPECT_FALSE(host.configuration_read());
     dir.Write("sint.ini",
               "ini_mikro = m.ini\nini_makro = k.ini\nini_gfp = g.ini\ndct_dir = d\n"
               "stat_dir = s\nlog_dir = log\n");
@@ -286,7 +288,7 @@ TEST_F(EngineObjectTest, VolumeOfTheLastFragmentWinsAndDoublesAt100) {
 
 TEST_F(EngineObjectTest, WordEventsAreSpreadOverTheAudio) {
     CTTSEngObj* o = Ready();
-    const std::uint64_t start = host.audio_offset;
+    const std::uint64_t start = host.audio_offset();
     Fragments f;
     f.Add(SPVA_Speak, u"ena dva  tri", 100, 5);
     FakeSite site;
@@ -305,7 +307,7 @@ TEST_F(EngineObjectTest, WordEventsAreSpreadOverTheAudio) {
                   start + (static_cast<std::uint64_t>(positions[i] * bytes / length) & ~1ull));
         EXPECT_EQ(site.events[i].offset % 2, 0u);
     }
-    EXPECT_EQ(host.audio_offset, start + static_cast<std::uint64_t>(bytes));
+    EXPECT_EQ(host.audio_offset(), start + static_cast<std::uint64_t>(bytes));
 }
 
 TEST_F(EngineObjectTest, AudioGoesOutIn2048BytePieces) {
@@ -320,7 +322,7 @@ TEST_F(EngineObjectTest, AudioGoesOutIn2048BytePieces) {
 
 TEST_F(EngineObjectTest, BookmarkOnlyRequestWritesSilence) {
     CTTSEngObj* o = Ready();
-    const std::uint64_t start = host.audio_offset;
+    const std::uint64_t start = host.audio_offset();
     Fragments f;
     f.Add(SPVA_Bookmark, u"12", 100, 7);
     FakeSite site;
@@ -381,10 +383,10 @@ TEST_F(EngineObjectTest, AbortStopsWriting) {
 
     FakeSite early;
     early.script = {SPVES_ABORT, SPVES_ABORT};
-    const std::uint64_t before = host.audio_offset;
+    const std::uint64_t before = host.audio_offset();
     ASSERT_EQ(Speak(o, f, early), S_OK);
     EXPECT_TRUE(early.audio.empty());
-    EXPECT_EQ(host.audio_offset, before);
+    EXPECT_EQ(host.audio_offset(), before);
 }
 
 TEST_F(EngineObjectTest, SiteVolumeAndRateChangesApplyToLaterFragments) {
@@ -396,8 +398,8 @@ TEST_F(EngineObjectTest, SiteVolumeAndRateChangesApplyToLaterFragments) {
     site.rate = 3;
     site.script = {SPVES_VOLUME | SPVES_RATE};
     ASSERT_EQ(Speak(o, f, site), S_OK);
-    EXPECT_EQ(host.site_volume, 50u);
-    EXPECT_EQ(host.site_rate, 3);
+    EXPECT_EQ(host.site_volume(), 50u);
+    EXPECT_EQ(host.site_rate(), 3);
     // fragment volume 100 at site volume 50 is 50: the samples stay as rendered
     EXPECT_EQ(site.audio.back(), 20000);
 }
@@ -432,13 +434,13 @@ TEST_F(EngineObjectTest, ConfigurationIsReadAgainAfterTheLastRelease) {
     CTTSEngObj* b = Ready();
     objects.clear();
     b->Release();
-    EXPECT_TRUE(host.sint_started);
+    EXPECT_TRUE(host.sint_started());
     a->Release();
-    EXPECT_FALSE(host.sint_started);
-    EXPECT_FALSE(host.configuration_read);
+    EXPECT_FALSE(host.sint_started());
+    EXPECT_FALSE(host.configuration_read());
     EXPECT_EQ(ModuleLockCount(), 0);
     Ready();
-    EXPECT_TRUE(host.configuration_read);
+    EXPECT_TRUE(host.configuration_read());
 }
 
 TEST_F(EngineObjectTest, TwoThreadsGetWhatTheyWouldGetAlone) {

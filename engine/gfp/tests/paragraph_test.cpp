@@ -30,7 +30,7 @@ struct ParagraphVoice : GfpProfile {
 std::vector<std::string> NormalisedSentences(TGfp& gfp, const std::string& text) {
     std::vector<std::string> out;
     for (int n = gfp.Convert(text.c_str(), true); n > 0; n = gfp.Convert(nullptr, true))
-        out.push_back(gfp.NormalisedSentence());
+        out.emplace_back(gfp.NormalisedSentence());
     return out;
 }
 

@@ -10,10 +10,9 @@
 
 #include "adapter/class_factory.h"
 #include "adapter/tts_engine.h"
-#include "base/config.h"
-#include "driver/sint.h"
+#include "driver/instance.h"
+#include "driver/request.h"
 #include "support/test_files.h"
-#include "text/codepage.h"
 #include "text/text_pieces.h"
 
 namespace tarvox::cli {
@@ -28,9 +27,8 @@ constexpr char kSentence[] = "Dober dan, kako ste?";
 // One engine of the bundled voice with its own configuration and driver,
 // and the class factory over it.
 struct Voice {
-    Configuration config;
-    Sint sint{config};
-    EngineHost host{config, sint};
+    EngineInstance engine;
+    EngineHost host{engine};
     EngineClassFactory factory{host};
 };
 
@@ -43,9 +41,6 @@ struct Spoken {
 Spoken Say(Voice& v, std::string_view text, SpeakSettings s = {},
            std::vector<Bookmark> marks = {}) {
     s.voice_dir = kVoice;
-    s.first_sentence = [&v](const char* t) -> std::size_t {
-        return v.sint.GrafemskoFonemskaPretvorba(t) > 0 ? v.sint.ConsumedInput() : 0;
-    };
     Spoken out;
     out.outcome = SpeakThroughEngine(
         v.factory, s, text, marks,
@@ -57,35 +52,21 @@ Spoken Say(Voice& v, std::string_view text, SpeakSettings s = {},
     return out;
 }
 
-// What the command line spoke before it went through the engine object:
-// the driver sentence by sentence, the samples doubled at volume 100.
+// The driver's request alone, the samples doubled at volume 100.
 std::vector<std::int16_t> SayThroughDriver(std::string_view utf8) {
-    Configuration config;
-    Sint sint(config);
-    config.SetBaseDirectory(kVoice);
-    EXPECT_EQ(config.ProcessSintIni(), 0);
-    config.switches().index_mode = true;
-    EXPECT_EQ(sint.InitSint(), 0);
-    EXPECT_TRUE(sint.InitPsola());
-    std::vector<std::int16_t> out;
-    const std::string text = Utf8ToCp1250(utf8);
-    for (std::string_view piece : SplitIntoPieces(text)) {
-        const std::string p(piece);
-        if (p.find_first_not_of(" \t\r\n") == std::string::npos) continue;
-        for (int r = sint.GrafemskoFonemskaPretvorba(p.c_str()); r > 0;
-             r = sint.GrafemskoFonemskaPretvorba(nullptr)) {
-            if (sint.Prozodija(nullptr) != 0) continue;
-            std::int32_t n = 0;
-            const std::int16_t* samples = sint.SintezaGovoraStream(n);
-            for (std::int32_t i = 0; samples && i < n; ++i)
-                out.push_back(static_cast<std::int16_t>(
-                    std::clamp(samples[i] * 200L / 100, -32766L, 32766L)));
+    struct Collect final : RequestSink {
+        std::vector<std::int16_t> out;
+        bool Event(const RequestEvent&) override { return true; }
+        bool Audio(std::span<const std::int16_t> samples) override {
+            for (std::int16_t s : samples)
+                out.push_back(static_cast<std::int16_t>(std::clamp(s * 200L / 100, -32766L, 32766L)));
+            return true;
         }
-    }
-    sint.ReleasePsola();
-    sint.ReleaseSint();
-    config.ReleaseProfile();
-    return out;
+    } sink;
+    EngineInstance engine;
+    EXPECT_TRUE(engine.Start(kVoice, true).ok());
+    Speak(engine, RequestText::FromUtf8(utf8), RequestSettings{}, sink);
+    return sink.out;
 }
 
 TEST(EngineSpeakerTest, SameAudioAsTheDriverPathAtDefaultSettings) {
@@ -108,38 +89,9 @@ TEST(EngineSpeakerTest, SameAudioAsTheDriverPathAtDefaultSettings) {
     }
 }
 
-// Sentence by sentence: the first sentence's audio is written when the
-// converter has looked at most one sentence ahead, however long the text.
-TEST(EngineSpeakerTest, FirstSentenceSpokenBeforeTheRestIsRead) {
-    std::string text;
-    for (int i = 0; i < 12; ++i) text += "To je stavek številka " + std::to_string(i + 1) + ". ";
-    Voice v;
-    SpeakSettings s;
-    s.voice_dir = kVoice;
-    int divided = 0;
-    int divided_at_first_audio = -1;
-    s.first_sentence = [&](const char* t) -> std::size_t {
-        ++divided;
-        return v.sint.GrafemskoFonemskaPretvorba(t) > 0 ? v.sint.ConsumedInput() : 0;
-    };
-    std::size_t samples = 0;
-    const SpeakOutcome outcome = SpeakThroughEngine(
-        v.factory, s, text, {},
-        [&](std::span<const std::int16_t> p) {
-            if (divided_at_first_audio < 0) divided_at_first_audio = divided;
-            samples += p.size();
-            return true;
-        },
-        nullptr);
-    ASSERT_EQ(outcome.error, "");
-    EXPECT_EQ(divided, 12);
-    EXPECT_LE(divided_at_first_audio, 2);
-    EXPECT_EQ(samples, SayThroughDriver(text).size());
-}
-
-// A text longer than the converter's buffer goes in several requests: the
-// audio is still the driver's, and the events run on through the requests.
-TEST(EngineSpeakerTest, LongTextInSeveralRequests) {
+// A text longer than the converter's buffer is one request: the audio is
+// the driver's, and the events run in order over the whole audio.
+TEST(EngineSpeakerTest, LongTextInOneRequest) {
     const std::string line = "Vrstica za dolgo besedilo, ki ga beremo.\n";
     ASSERT_NE(kConverterTextLimit % line.size(), 0u);
     std::string text;
@@ -157,7 +109,6 @@ TEST(EngineSpeakerTest, LongTextInSeveralRequests) {
     }
     EXPECT_LT(now.events[words - 1].offset, now.outcome.audio_bytes);
     EXPECT_EQ(now.events.back().name, "konec");
-    EXPECT_EQ(now.events.back().offset, now.outcome.audio_bytes);
 }
 
 TEST(EngineSpeakerTest, WordEventsInOrderAndWithinTheAudio) {
@@ -284,58 +235,6 @@ TEST(EngineSpeakerTest, BookmarkSpecs) {
         EXPECT_EQ(b->position, c.position);
         EXPECT_EQ(b->name, c.name);
     }
-}
-
-// The command line itself: options, the WAV file and the event lines.
-TEST(EngineSpeakerTest, CommandLineWritesTheWavAndPrintsEvents) {
-    TempDir dir;
-    const std::string wav = dir.file("pozdrav.wav");
-    const std::string command = std::string(TARVOX_CLI_PATH) + " say \"" + kSentence +
-                                "\" --voice " + kVoice + " -o " + wav +
-                                " --events --mark 6:sredina --mark 0:0";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    ASSERT_TRUE(pipe);
-    std::string printed;
-    char buf[256];
-    while (std::fgets(buf, sizeof buf, pipe.get())) printed += buf;
-    ASSERT_EQ(pclose(pipe.release()), 0);
-
-    const std::string data = ReadFile(wav);
-    ASSERT_GT(data.size(), 44u);
-    EXPECT_EQ(data.substr(0, 4), "RIFF");
-    EXPECT_EQ(data.substr(8, 8), "WAVEfmt ");
-    auto u32 = [&](std::size_t at) {
-        std::uint32_t v = 0;
-        std::memcpy(&v, data.data() + at, 4);
-        return v;
-    };
-    EXPECT_EQ(u32(24), 16000u);
-    EXPECT_EQ(data[22], 1);   // mono
-    EXPECT_EQ(data[34], 16);  // bits
-    const std::size_t data_at = data.find("data");
-    ASSERT_NE(data_at, std::string::npos);
-    const std::uint32_t audio_bytes = u32(data_at + 4);
-    EXPECT_EQ(audio_bytes, data.size() - data_at - 8);
-
-    Voice v;
-    EXPECT_EQ(Say(v, kSentence).samples.size() * 2, audio_bytes);
-
-    std::istringstream lines(printed);
-    std::vector<std::string> kinds;
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::istringstream fields(line);
-        std::uint64_t offset = 0;
-        std::string kind;
-        long position = -1, length = -1;
-        ASSERT_TRUE(fields >> offset >> kind >> position >> length) << line;
-        EXPECT_LE(offset, audio_bytes);
-        std::string name;
-        std::getline(fields, name);
-        kinds.push_back(kind + "@" + std::to_string(position) + name);
-    }
-    EXPECT_EQ(kinds, (std::vector<std::string>{"bookmark@0 0", "word@0", "bookmark@6 sredina",
-                                               "word@6", "word@11", "word@16"}));
 }
 
 }  // namespace

@@ -5,10 +5,16 @@
 #include <optional>
 #include <string>
 
+#include "manifest/voice_manifest.h"
 #include "winreg/registry_file.h"
 
 namespace tarvox::data {
 namespace {
+
+// The tokens of the voices whose manifests lie in the sources.
+std::vector<VoiceToken> BundledVoiceTokens(const std::string& voices_dir) {
+    return VoiceTokensOf(FindVoices(TARVOX_VOICES_SOURCE_DIR), voices_dir);
+}
 
 using winreg::TextRegistry;
 

@@ -172,11 +172,11 @@ TEST(RegisterVoices, EditsTheFileAsExpected) {
         TempDir dir;
         const std::string file = dir.Write("PHOENIX.INI", c.before);
         FileProfileAdapter profile;
-        RegisterVoices(profile, file);
+        RegisterVoices(profile, file, BundledVoices());
         EXPECT_EQ(ReadFile(file), c.after) << c.name;
 
         // A second run adds nothing.
-        RegisterVoices(profile, file);
+        RegisterVoices(profile, file, BundledVoices());
         EXPECT_EQ(ReadFile(file), c.after) << c.name << " (second run)";
     }
 }
@@ -186,11 +186,11 @@ TEST(RegisterVoices, LeavesFilesWithoutModesAlone) {
     const std::string noModes = "; comment\r\n[Speech]\r\nTextFocus=v0\r\n[v0]\r\nMode=x\r\n[Modes2]\r\n";
     const std::string file = dir.Write("PHOENIX.INI", noModes);
     FileProfileAdapter profile;
-    RegisterVoices(profile, file);
+    RegisterVoices(profile, file, BundledVoices());
     EXPECT_EQ(ReadFile(file), noModes);
 
     const std::string missing = dir.file("missing.ini");
-    RegisterVoices(profile, missing);
+    RegisterVoices(profile, missing, BundledVoices());
     EXPECT_FALSE(std::filesystem::exists(missing));
     EXPECT_EQ(profile.writes, 0);
 }
@@ -226,7 +226,7 @@ TEST(SetupTool, EndToEndThroughTheRegistryFile) {
         }
         const std::string regFile = dir.Write("registry.reg", reg);
         ::setenv("TARVOX_REGISTRY", regFile.c_str(), 1);
-        RunSetup(*MakeSystemRegistry(), *MakeSystemProfile());
+        RunSetup(*MakeSystemRegistry(), *MakeSystemProfile(), BundledVoices());
         ::unsetenv("TARVOX_REGISTRY");
 
         for (const char* s : c.subkeys) {
@@ -243,8 +243,21 @@ TEST(SetupTool, EmptyRegistryWritesNothing) {
     const auto registry = MakeSystemRegistry();
     EXPECT_EQ(FindInstallDirectory(*registry), "");
     FileProfileAdapter profile;
-    RunSetup(*registry, profile);  // "\PHOENIX.INI" is "/PHOENIX.INI" here, which has no [Modes]
+    RunSetup(*registry, profile, BundledVoices());  // "\PHOENIX.INI" is "/PHOENIX.INI" here, which has no [Modes]
     EXPECT_EQ(profile.writes, 0);
+}
+
+// The voices come from the installed manifests in the same order and with
+// the same names as the bundled list.
+TEST(SrsetupVoices, InstalledManifestsGiveTheBundledList) {
+    const std::vector<Voice> installed = InstalledVoices(TARVOX_VOICES_SOURCE_DIR);
+    const std::vector<Voice> bundled = BundledVoices();
+    ASSERT_EQ(installed.size(), bundled.size());
+    for (std::size_t i = 0; i < bundled.size(); ++i) {
+        EXPECT_EQ(installed[i].displayName, bundled[i].displayName);
+        EXPECT_EQ(installed[i].makeCurrent, bundled[i].makeCurrent);
+    }
+    EXPECT_TRUE(InstalledVoices("/nonexistent").empty());
 }
 
 }  // namespace

@@ -1,0 +1,283 @@
+#include "driver/request.h"
+
+#include <algorithm>
+#include <mutex>
+
+#include "base/config.h"
+#include "base/diag.h"
+#include "driver/instance.h"
+#include "driver/sint.h"
+#include "text/character_names.h"
+#include "text/codepage.h"
+#include "text/text_pieces.h"
+
+namespace tarvox {
+namespace {
+
+constexpr std::string_view kBlanks = " \t\r\n";
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+// An event waiting for its sentence, placed by its index in the coded text.
+struct Pending {
+    RequestEventKind kind;
+    std::size_t index;   // in the coded text
+    std::size_t length;  // bytes of the coded text (words)
+    std::size_t mark;
+};
+
+std::vector<Pending> PendingEvents(const RequestText& text, const RequestSettings& settings) {
+    std::vector<Pending> events;
+    const std::string& t = text.text;
+    if (settings.words) {
+        for (std::size_t i = 0; i < t.size();) {
+            if (IsBlank(t[i])) {
+                ++i;
+                continue;
+            }
+            std::size_t j = i;
+            while (j < t.size() && !IsBlank(t[j])) ++j;
+            events.push_back({RequestEventKind::Word, i, j - i, 0});
+            i = j;
+        }
+    }
+    for (std::size_t m = 0; m < settings.marks.size(); ++m)
+        events.push_back({RequestEventKind::Mark, text.IndexOf(settings.marks[m]), 0, m});
+    // In text order; a mark before the word that starts where it stands.
+    std::stable_sort(events.begin(), events.end(), [](const Pending& a, const Pending& b) {
+        if (a.index != b.index) return a.index < b.index;
+        return a.kind == RequestEventKind::Mark && b.kind != RequestEventKind::Mark;
+    });
+    return events;
+}
+
+// Hands the sentences' audio and events to the sink.
+class Delivery {
+public:
+    Delivery(const RequestText& text, const RequestSettings& settings, RequestSink& sink)
+        : text_(text), settings_(settings), sink_(sink), events_(PendingEvents(text, settings)) {}
+
+    // One sentence's samples, whose text is [from, to) of the coded text:
+    // the sentence event, then the audio in pieces, each after the events
+    // whose text position falls in it (spread over the sentence's audio by
+    // their place in its text). False when the request ends.
+    bool Sentence(std::span<const std::int16_t> samples, std::size_t from, std::size_t to) {
+        if (!Emit({RequestEventKind::Sentence, from, 0, 0}, sample_)) return false;
+        const std::uint64_t start = sample_;
+        const double span = to > from ? static_cast<double>(to - from) : 1.0;
+        const std::size_t count = samples.size();
+        const std::size_t piece = std::max<std::size_t>(settings_.piece, 1);
+        for (std::size_t done = 0; done < count;) {
+            const std::size_t n = std::min(piece, count - done);
+            const std::uint64_t piece_end = start + done + n;
+            while (next_ < events_.size() && events_[next_].index < to) {
+                const Pending& e = events_[next_];
+                const double rel = static_cast<double>(e.index - std::min(e.index, from)) / span;
+                const auto at = start + static_cast<std::uint64_t>(rel * static_cast<double>(count));
+                if (at >= piece_end && done + n < count) break;
+                if (!Emit(e, std::max<std::uint64_t>(at, start + done))) return false;
+                ++next_;
+            }
+            if (!sink_.Audio(samples.subspan(done, n))) return false;
+            done += n;
+            sample_ += n;
+            if (settings_.stop && settings_.stop->load()) return false;
+        }
+        ++sentences_;
+        return true;
+    }
+
+    // Events before `to` that no audio carried: at the current position.
+    bool Flush(std::size_t to) {
+        while (next_ < events_.size() && events_[next_].index < to)
+            if (!Emit(events_[next_++], sample_)) return false;
+        return true;
+    }
+    bool FlushAll() { return Flush(text_.text.size() + 1); }
+
+    std::uint64_t samples() const { return sample_; }
+    int sentences() const { return sentences_; }
+
+private:
+    bool Emit(const Pending& e, std::uint64_t at) {
+        const std::size_t last = text_.source.size() - 1;
+        const std::size_t p = std::min(e.index, last);
+        const std::size_t q = std::min(e.index + e.length, last);
+        RequestEvent out;
+        out.kind = e.kind;
+        out.sample = at;
+        out.position = text_.source[p];
+        out.length = e.length ? text_.source[q] - text_.source[p] : 0;
+        out.mark = e.mark;
+        return sink_.Event(out);
+    }
+
+    const RequestText& text_;
+    const RequestSettings& settings_;
+    RequestSink& sink_;
+    std::vector<Pending> events_;
+    std::size_t next_ = 0;
+    std::uint64_t sample_ = 0;
+    int sentences_ = 0;
+};
+
+// Prosody and synthesis of the sentence now in the converter's output
+// buffer (or of `phonemes`); the generator's samples, empty when the
+// sentence gives none.
+std::span<const std::int16_t> Render(Sint& sint, const char* phonemes) {
+    if (sint.Prozodija(phonemes) != 0) return {};
+    std::int32_t n = 0;
+    const std::int16_t* samples = sint.SintezaGovoraStream(n);
+    if (!samples || n <= 0) return {};
+    return {samples, static_cast<std::size_t>(n)};
+}
+
+// The converter over one piece: `on_sentence(sentence_end)` after each
+// sentence it produced, with the end of the sentence in the piece as given
+// (its abbreviations and clock times are written out before the division).
+// Stops when `on_sentence` returns false.
+template <typename OnSentence>
+bool ConvertPiece(Sint& sint, std::string_view piece, OnSentence on_sentence) {
+    if (piece.find_first_not_of(kBlanks) == std::string_view::npos) return true;
+    const std::string p(piece);
+    std::size_t consumed = 0;
+    for (int r = sint.GrafemskoFonemskaPretvorba(p.c_str()); r > 0;
+         r = sint.GrafemskoFonemskaPretvorba(nullptr)) {
+        // The sentence's own length where the converter cannot tell.
+        const std::size_t given = sint.ConsumedInput();
+        consumed = given > 0 ? given : consumed + static_cast<std::size_t>(r);
+        if (!on_sentence(std::min(piece.size(), consumed))) return false;
+    }
+    return true;
+}
+
+// Applies the request's settings for its duration, and puts back the
+// engine-wide YU-ASCII switch afterwards.
+class AppliedSettings {
+public:
+    AppliedSettings(Sint& sint, const RequestSettings& s)
+        : switches_(sint.config().switches()), saved_(switches_.podpiraj_ascii7) {
+        sint.SetTempo(s.rate);
+        sint.SetPitch(s.pitch);
+        sint.SetFrequencyAgitation(s.pitch_range);
+        if (s.ascii7) switches_.podpiraj_ascii7 = *s.ascii7;
+    }
+    ~AppliedSettings() { switches_.podpiraj_ascii7 = saved_; }
+    AppliedSettings(const AppliedSettings&) = delete;
+    AppliedSettings& operator=(const AppliedSettings&) = delete;
+
+private:
+    Switches& switches_;
+    bool saved_;
+};
+
+}  // namespace
+
+RequestText RequestText::FromCodePage(std::string text) {
+    RequestText out;
+    out.source.resize(text.size() + 1);
+    for (std::size_t i = 0; i < out.source.size(); ++i) out.source[i] = i;
+    out.text = std::move(text);
+    return out;
+}
+
+RequestText RequestText::FromUtf8(std::string_view utf8, bool characters, std::size_t base) {
+    RequestText out;
+    out.text.reserve(utf8.size());
+    out.source.reserve(utf8.size() + 1);
+    std::size_t count = base;
+    for (std::size_t i = 0; i < utf8.size(); ++count) {
+        const std::size_t start = i;
+        out.text.push_back(Cp1250FromCodePoint(NextCodePoint(utf8, i)));
+        out.source.push_back(characters ? count : base + start);
+    }
+    out.source.push_back(characters ? count : base + utf8.size());
+    return out;
+}
+
+RequestText RequestText::FromUtf16(std::u16string_view utf16) {
+    RequestText out;
+    out.text.reserve(utf16.size());
+    out.source.reserve(utf16.size() + 1);
+    for (std::size_t i = 0; i < utf16.size();) {
+        const std::size_t start = i;
+        char32_t cp = utf16[i++];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i < utf16.size() && utf16[i] >= 0xDC00 &&
+            utf16[i] <= 0xDFFF)
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i++] - 0xDC00);
+        out.text.push_back(Cp1250FromCodePoint(cp));
+        out.source.push_back(start);
+    }
+    out.source.push_back(utf16.size());
+    return out;
+}
+
+std::size_t RequestText::IndexOf(std::size_t caller_position) const {
+    const auto it = std::lower_bound(source.begin(), source.end() - 1, caller_position);
+    return static_cast<std::size_t>(it - source.begin());
+}
+
+RequestResult Speak(EngineInstance& engine, const RequestText& text,
+                    const RequestSettings& settings, RequestSink& sink) {
+    RequestResult result;
+    Sint& sint = engine.sint();
+    std::lock_guard<std::mutex> lock(engine.synthesis_mutex());
+    ErrorScope scope(engine.errors());
+    if (!sint.IsInitialised() || !sint.HasPsola()) {
+        result.started = false;
+        return result;
+    }
+    const AppliedSettings applied(sint, settings);
+    Delivery delivery(text, settings, sink);
+    const std::string& t = text.text;
+    const std::size_t first = t.find_first_not_of(kBlanks);
+    const std::size_t last = t.find_last_not_of(kBlanks);
+    bool going = true;
+    if (first != std::string::npos && first == last) {
+        // A single character is spelled by its name.
+        const auto audio = Render(sint, CharacterNameOf(static_cast<unsigned char>(t[first])));
+        if (!audio.empty()) going = delivery.Sentence(audio, 0, t.size());
+    } else if (first != std::string::npos) {
+        std::size_t piece_start = 0;
+        for (std::string_view piece : SplitIntoPieces(t)) {
+            std::size_t sentence_start = piece_start;
+            going = ConvertPiece(sint, piece, [&](std::size_t consumed) {
+                const std::size_t sentence_end = std::max(sentence_start, piece_start + consumed);
+                const auto audio = Render(sint, nullptr);
+                if (audio.empty()) return true;  // that sentence is silent; the rest is spoken
+                if (!delivery.Sentence(audio, sentence_start, sentence_end)) return false;
+                sentence_start = sentence_end;
+                return true;
+            });
+            piece_start += piece.size();
+            if (!going || !delivery.Flush(piece_start)) {
+                going = false;
+                break;
+            }
+        }
+    }
+    if (going) going = delivery.FlushAll();
+    result.stopped = !going;
+    result.sentences = delivery.sentences();
+    result.samples = delivery.samples();
+    return result;
+}
+
+bool Transcribe(EngineInstance& engine, std::string_view text, const TranscriptionHandler& handler) {
+    Sint& sint = engine.sint();
+    std::lock_guard<std::mutex> lock(engine.synthesis_mutex());
+    ErrorScope scope(engine.errors());
+    if (!sint.IsInitialised() || !sint.converter()) return false;
+    IConverter& converter = *sint.converter();
+    for (std::string_view piece : SplitIntoPieces(text)) {
+        ConvertPiece(sint, piece, [&](std::size_t) {
+            handler(sint.CurrentTranscription(), converter.NormalisedSentence());
+            return true;
+        });
+    }
+    return true;
+}
+
+}  // namespace tarvox
