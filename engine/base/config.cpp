@@ -29,13 +29,14 @@ constexpr SwitchRule kSwitchRules[] = {
     {"pisi_dnevnik", &Switches::pisi_dnevnik, true, false, std::nullopt},
     {"kovrat_filter", &Switches::kovrat_filter, true, false, false},
     {"podpirajASCII7", &Switches::podpiraj_ascii7, true, false, false},
+    {"obrezi_tisino", &Switches::obrezi_tisino, true, false, std::nullopt},
 };
 
 // The keys of sint.ini that are switches, in their reading order.
 constexpr const char* kSintSwitches[] = {
     "dovoli_nesifrirane_slovarje", "sumniki_z_narekovaji", "vzorci_v_pomnilniku",
     "dovoli_uporabniske_slovarje", "SMS_delovanje",        "veckratni_zagon",
-    "pisi_dnevnik",
+    "pisi_dnevnik",                "obrezi_tisino",
 };
 
 bool IsTrimmed(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }

@@ -25,6 +25,9 @@ struct Switches {
     bool sms_delovanje = false;                // capital runs read as words
     bool veckratni_zagon = false;              // accepted, no effect
     bool pisi_dnevnik = true;                  // stage dumps and "avto.bes"
+    // A request's audio leaves the engine with at most 10 ms of silence
+    // before its first sound and 100 ms after its last.
+    bool obrezi_tisino = false;
     // Read from the converter profile, engine-wide all the same.
     bool kovrat_filter = false;   // "<" and ">" become blanks
     bool podpiraj_ascii7 = false;  // seven-bit letter substitutes accepted

@@ -53,61 +53,142 @@ std::vector<Pending> PendingEvents(const RequestText& text, const RequestSetting
     return events;
 }
 
-// Hands the sentences' audio and events to the sink.
+// Silence as the trimming hears it: samples of at most this magnitude.
+constexpr int kSilenceLevel = 64;
+constexpr std::size_t kLeadingSilence = 160;    // samples kept before the first sound (10 ms)
+constexpr std::size_t kTrailingSilence = 1600;  // samples kept after the last sound (100 ms)
+
+bool Audible(std::int16_t s) { return s > kSilenceLevel || s < -kSilenceLevel; }
+
+// Hands the sentences' audio and events to the sink. With trimming, the
+// silence before the request's first sound is cut to 10 ms and after its
+// last sound to 100 ms: the silence at the end of each sentence is held
+// until the next sentence brings sound (pauses between sentences stay), and
+// events are placed where they fall in the audio as delivered.
 class Delivery {
 public:
-    Delivery(const RequestText& text, const RequestSettings& settings, RequestSink& sink)
-        : text_(text), settings_(settings), sink_(sink), events_(PendingEvents(text, settings)) {}
+    Delivery(const RequestText& text, const RequestSettings& settings, RequestSink& sink, bool trim)
+        : text_(text), settings_(settings), sink_(sink), events_(PendingEvents(text, settings)),
+          trim_(trim) {}
 
     // One sentence's samples, whose text is [from, to) of the coded text:
     // the sentence event, then the audio in pieces, each after the events
     // whose text position falls in it (spread over the sentence's audio by
     // their place in its text). False when the request ends.
     bool Sentence(std::span<const std::int16_t> samples, std::size_t from, std::size_t to) {
-        if (!Emit({RequestEventKind::Sentence, from, 0, 0}, sample_)) return false;
+        const std::size_t count = samples.size();
+        std::size_t begin = 0;    // first sample to deliver
+        std::size_t end = count;  // samples from here are held back
+        if (trim_) {
+            const auto first = std::find_if(samples.begin(), samples.end(), Audible);
+            if (first == samples.end()) {
+                // No sound: all of it is silence before or after the sound.
+                begin = started_ ? 0 : count;
+                end = begin;
+            } else {
+                const auto last = std::find_if(samples.rbegin(), samples.rend(), Audible);
+                end = count - static_cast<std::size_t>(last - samples.rbegin());
+                if (!started_) {
+                    const auto lead = static_cast<std::size_t>(first - samples.begin());
+                    begin = lead > kLeadingSilence ? lead - kLeadingSilence : 0;
+                }
+                if (!ReleaseHeld()) return false;
+                started_ = true;
+            }
+            skipped_ += begin;
+        }
+        if (!Emit({RequestEventKind::Sentence, from, 0, 0}, sample_ + begin, delivered_)) return false;
         const std::uint64_t start = sample_;
         const double span = to > from ? static_cast<double>(to - from) : 1.0;
-        const std::size_t count = samples.size();
         const std::size_t piece = std::max<std::size_t>(settings_.piece, 1);
-        for (std::size_t done = 0; done < count;) {
-            const std::size_t n = std::min(piece, count - done);
+        for (std::size_t done = begin; done < count;) {
+            const bool held = done >= end;
+            const std::size_t n = std::min(piece, (held ? count : end) - done);
             const std::uint64_t piece_end = start + done + n;
             while (next_ < events_.size() && events_[next_].index < to) {
                 const Pending& e = events_[next_];
                 const double rel = static_cast<double>(e.index - std::min(e.index, from)) / span;
                 const auto at = start + static_cast<std::uint64_t>(rel * static_cast<double>(count));
                 if (at >= piece_end && done + n < count) break;
-                if (!Emit(e, std::max<std::uint64_t>(at, start + done))) return false;
+                const std::uint64_t place = std::max<std::uint64_t>(at, start + done);
+                if (held) held_events_.push_back({e, place});
+                else if (!Emit(e, place, delivered_ + n)) return false;
                 ++next_;
             }
-            if (!sink_.Audio(samples.subspan(done, n))) return false;
+            if (held) {
+                held_.insert(held_.end(), samples.begin() + static_cast<std::ptrdiff_t>(done),
+                             samples.begin() + static_cast<std::ptrdiff_t>(done + n));
+            } else if (!Deliver(samples.subspan(done, n))) {
+                return false;
+            }
             done += n;
-            sample_ += n;
             if (settings_.stop && settings_.stop->load()) return false;
         }
+        sample_ += count;
         ++sentences_;
         return true;
     }
 
     // Events before `to` that no audio carried: at the current position.
     bool Flush(std::size_t to) {
-        while (next_ < events_.size() && events_[next_].index < to)
-            if (!Emit(events_[next_++], sample_)) return false;
+        while (next_ < events_.size() && events_[next_].index < to) {
+            if (!held_.empty()) held_events_.push_back({events_[next_++], sample_});
+            else if (!Emit(events_[next_++], sample_, delivered_)) return false;
+        }
         return true;
     }
-    bool FlushAll() { return Flush(text_.text.size() + 1); }
 
-    std::uint64_t samples() const { return sample_; }
+    // The end of the request: at most 100 ms of the silence held back, the
+    // events that wait with it, and the events left.
+    bool FlushAll() {
+        if (held_.size() > kTrailingSilence) held_.resize(kTrailingSilence);
+        if (!ReleaseHeld()) return false;
+        return Flush(text_.text.size() + 1);
+    }
+
+    std::uint64_t samples() const { return delivered_; }
     int sentences() const { return sentences_; }
 
 private:
-    bool Emit(const Pending& e, std::uint64_t at) {
+    struct Held {
+        Pending event;
+        std::uint64_t at;
+    };
+
+    bool Deliver(std::span<const std::int16_t> audio) {
+        if (audio.empty()) return true;
+        if (!sink_.Audio(audio)) return false;
+        delivered_ += audio.size();
+        return true;
+    }
+
+    // Delivers the silence and events held back since the last sound.
+    bool ReleaseHeld() {
+        std::size_t done = 0;
+        const std::uint64_t base = delivered_ + skipped_;  // where the held audio starts
+        for (const Held& h : held_events_) {
+            const auto upto = static_cast<std::size_t>(std::min<std::uint64_t>(
+                held_.size(), h.at > base ? h.at - base : 0));
+            if (upto > done && !Deliver(std::span<const std::int16_t>(held_).subspan(done, upto - done)))
+                return false;
+            done = std::max(done, upto);
+            if (!Emit(h.event, h.at, delivered_)) return false;
+        }
+        if (!Deliver(std::span<const std::int16_t>(held_).subspan(done))) return false;
+        held_.clear();
+        held_events_.clear();
+        return true;
+    }
+
+    // `at` counts the samples as rendered; the event goes where that falls
+    // in the audio delivered, and no later than `limit`.
+    bool Emit(const Pending& e, std::uint64_t at, std::uint64_t limit) {
         const std::size_t last = text_.source.size() - 1;
         const std::size_t p = std::min(e.index, last);
         const std::size_t q = std::min(e.index + e.length, last);
         RequestEvent out;
         out.kind = e.kind;
-        out.sample = at;
+        out.sample = std::min(at > skipped_ ? at - skipped_ : 0, limit);
         out.position = text_.source[p];
         out.length = e.length ? text_.source[q] - text_.source[p] : 0;
         out.mark = e.mark;
@@ -119,7 +200,13 @@ private:
     RequestSink& sink_;
     std::vector<Pending> events_;
     std::size_t next_ = 0;
-    std::uint64_t sample_ = 0;
+    bool trim_;
+    bool started_ = false;            // a sound has been delivered
+    std::uint64_t sample_ = 0;        // samples rendered so far
+    std::uint64_t delivered_ = 0;     // samples handed to the sink
+    std::uint64_t skipped_ = 0;       // silence cut before the first sound
+    std::vector<std::int16_t> held_;  // silence after the last sound so far
+    std::vector<Held> held_events_;
     int sentences_ = 0;
 };
 
@@ -230,7 +317,7 @@ RequestResult Speak(EngineInstance& engine, const RequestText& text,
         return result;
     }
     const AppliedSettings applied(sint, settings);
-    Delivery delivery(text, settings, sink);
+    Delivery delivery(text, settings, sink, sint.config().switches().obrezi_tisino);
     const std::string& t = text.text;
     const std::size_t first = t.find_first_not_of(kBlanks);
     const std::size_t last = t.find_last_not_of(kBlanks);

@@ -302,7 +302,7 @@ int Say(const Options& o) {
 
     EngineInstance engine;
     if (o.verbose)
-        engine.errors().SetTraceHook([](std::string_view t) { std::cerr << "[sled] " << t << "\n"; });
+        engine.errors().SetTraceHook([](std::string_view t) { std::cerr << "[trace] " << t << "\n"; });
     // The voice first: a voice that fails leaves no output file behind.
     const EngineStart start = engine.Start(*voice, true);
     if (!start.ok()) return Fail(start.message);
@@ -378,7 +378,7 @@ int PrintTranscriptions(const Options& o, bool normalised) {
     if (!voice) return Fail(error);
     EngineInstance engine;
     if (o.verbose)
-        engine.errors().SetTraceHook([](std::string_view t) { std::cerr << "[sled] " << t << "\n"; });
+        engine.errors().SetTraceHook([](std::string_view t) { std::cerr << "[trace] " << t << "\n"; });
     const EngineStart start = engine.Start(*voice, false);
     if (!start.ok()) return Fail(start.message);
     if (ascii7) engine.config().switches().podpiraj_ascii7 = true;

@@ -3,6 +3,9 @@
 // one voice taking turns. Each output must equal what the same request gives
 // when spoken alone. Built also with ThreadSanitizer (./run tsan).
 #include "adapter/tarvox.h"
+#include "adapter/host_objects.h"
+#include "adapter/tts_engine.h"
+#include "text/codepage.h"
 
 #include <gtest/gtest.h>
 
@@ -91,6 +94,57 @@ TEST_F(TwoVoices, HandlesOfOneVoiceTakeTurns) {
     EXPECT_EQ(a.audio, alone.audio);
     EXPECT_EQ(b.audio, alone.audio);
     tarvox_close(second);
+}
+
+// Two engine objects of one voice, one with the YU-ASCII letters (Mode 1),
+// speak from two threads: each reads the text as its own token says,
+// whatever the other's token set, and as it does alone.
+class EngineObjects : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(kVoices + "/quenlar-orin/data/QuenlarOrin.dat"))
+            GTEST_SKIP() << "the bundled voice is not built in " << kVoices;
+    }
+    tarvox::CTTSEngObj* Object(DWORD mode) {
+        auto* o = new tarvox::CTTSEngObj();
+        tarvox::MemoryToken* token =
+            tarvox::MakeVoiceToken(u"Quenlar Orin", tarvox::Utf8ToUtf16(kVoices + "/quenlar-orin"), mode);
+        EXPECT_EQ(o->SetObjectToken(token), S_OK);
+        token->Release();
+        return o;
+    }
+    static std::vector<std::int16_t> Speak(tarvox::CTTSEngObj* o, const std::u16string& text) {
+        SPVTEXTFRAG f{};
+        f.State.eAction = SPVA_Speak;
+        f.State.Volume = 100;
+        f.pTextStart = reinterpret_cast<LPCWSTR>(text.c_str());
+        f.ulTextLen = static_cast<ULONG>(text.size());
+        tarvox::OutputSite site;
+        EXPECT_EQ(o->Speak(0, tarvox::sapi::kSPDFID_WaveFormatEx, nullptr, &f, &site), S_OK);
+        return site.audio();
+    }
+};
+
+TEST_F(EngineObjects, EachSpeaksWithItsOwnModeAtTheSameTime) {
+    // "^a[a" reads "ca sa" (with carons) in YU-ASCII, signs otherwise.
+    const std::u16string text = u"Beseda ^a[a in ~rka.";
+    tarvox::CTTSEngObj* plain = Object(0);
+    const std::vector<std::int16_t> plain_alone = Speak(plain, text);
+    tarvox::CTTSEngObj* yu = Object(1);
+    const std::vector<std::int16_t> yu_alone = Speak(yu, text);
+    EXPECT_NE(yu_alone, plain_alone);
+    EXPECT_EQ(Speak(plain, text), plain_alone);
+    for (int round = 0; round < 3; ++round) {
+        std::vector<std::int16_t> a, b;
+        std::thread ta([&] { a = Speak(plain, text); });
+        std::thread tb([&] { b = Speak(yu, text); });
+        ta.join();
+        tb.join();
+        EXPECT_EQ(a, plain_alone);
+        EXPECT_EQ(b, yu_alone);
+    }
+    yu->Release();
+    plain->Release();
 }
 
 }  // namespace
