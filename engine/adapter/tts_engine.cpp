@@ -167,14 +167,16 @@ void WalkFragments(const SPVTEXTFRAG* fragments, SiteActions& actions, EngineHos
     }
 }
 
-long LeadingNumber(std::u16string_view s) {
-    long v = 0;
+// The decimal number a bookmark's name begins with, 0 without one, and at
+// most 0x7FFFFFFF (a longer number saturates instead of overflowing the
+// 32-bit long of Windows).
+std::int32_t LeadingNumber(std::u16string_view s) {
+    std::int64_t v = 0;
     for (char16_t c : s) {
         if (c < u'0' || c > u'9') break;
-        v = v * 10 + (c - u'0');
-        if (v > 0x7FFFFFFF) break;
+        v = std::min<std::int64_t>(v * 10 + (c - u'0'), 0x7FFFFFFF);
     }
-    return v;
+    return static_cast<std::int32_t>(v);
 }
 
 void QueueEvents(ISpTTSEngineSite* site, const std::vector<EventRecord>& events,
@@ -444,6 +446,12 @@ HRESULT CTTSEngObj::SpeakRequest(const SPVTEXTFRAG* fragments, ISpTTSEngineSite*
     }
     if (r.chunks.empty()) {
         Trace("napaka: nicesar ni za predvajati");
+        // An application may wait for its bookmarks: they come at the end
+        // of the request even when it gave no audio.
+        std::vector<EventRecord> marks;
+        for (const EventRecord& e : r.events)
+            if (e.kind == 0) marks.push_back(e);
+        QueueEvents(site, marks, static_cast<double>(r.length), 0.0, host_.audio_offset());
         return S_OK;
     }
     std::size_t samples = 0;

@@ -23,8 +23,13 @@ std::string NativePath(std::string_view path) {
 }
 
 FilePtr OpenFile(std::string_view path, const char* mode) {
-    if (path.empty()) return nullptr;
-    return FilePtr(std::fopen(NativePath(path).c_str(), mode));
+    if (path.empty() || !mode) return nullptr;
+    const std::string native = NativePath(path);
+    // A directory opens for reading on some systems, and then tells a size
+    // of about 2^63 bytes: it is not a file to read.
+    std::error_code ec;
+    if (mode[0] == 'r' && std::filesystem::is_directory(native, ec)) return nullptr;
+    return FilePtr(std::fopen(native.c_str(), mode));
 }
 
 std::int64_t FileSize(std::FILE* f) {

@@ -339,6 +339,18 @@ TEST_F(EngineObjectTest, BookmarkOnlyRequestWritesSilence) {
     FakeSite quiet;
     ASSERT_EQ(Speak(o, none, quiet), S_OK);
     EXPECT_TRUE(quiet.audio.empty());
+
+    // Blank text gives no audio, and its bookmarks still arrive; a name
+    // whose number passes 32 bits saturates.
+    Fragments blank;
+    blank.Add(SPVA_Speak, u"   ");
+    blank.Add(SPVA_Bookmark, u"99999999999 konec", 100, 3);
+    FakeSite site2;
+    ASSERT_EQ(Speak(o, blank, site2), S_OK);
+    EXPECT_TRUE(site2.audio.empty());
+    ASSERT_EQ(site2.events.size(), 1u);
+    EXPECT_EQ(site2.events[0].wparam, 0x7FFFFFFFu);
+    EXPECT_EQ(site2.events[0].offset, host.audio_offset());
 }
 
 TEST_F(EngineObjectTest, LongBookmarkNamesAreCut) {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/diag.h"
+#include "base/files.h"
 #include "base/profile_cipher.h"
 #include "support/test_files.h"
 
@@ -37,6 +38,16 @@ TEST_F(ProfileTest, MissingFileReportsItsName) {
     Profile p(dir.file("none.ini"), false);
     EXPECT_FALSE(p.IsLoaded());
     EXPECT_EQ(LastError(), "Napaka pri odpiranju datoteke <" + dir.file("none.ini") + ">");
+}
+
+// A directory where a file should be is a file that cannot be opened, not
+// one of about 2^63 bytes.
+TEST_F(ProfileTest, DirectoryIsNotAFile) {
+    std::filesystem::create_directories(dir.path() / "d.ini");
+    Profile p(dir.file("d.ini"), false);
+    EXPECT_FALSE(p.IsLoaded());
+    EXPECT_EQ(LastError(), "Napaka pri odpiranju datoteke <" + dir.file("d.ini") + ">");
+    EXPECT_FALSE(ReadWholeFile(dir.file("d.ini")));
 }
 
 TEST_F(ProfileTest, StringValuesAreNormalised) {
