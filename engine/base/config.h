@@ -28,6 +28,9 @@ struct Switches {
     // A request's audio leaves the engine with at most 10 ms of silence
     // before its first sound and 100 ms after its last.
     bool obrezi_tisino = false;
+    // Rendered durations keep to the plan: a plosive's recorded release
+    // taken out of its closure, each unit's overshoot carried on.
+    bool trajanje_po_nacrtu = false;
     // Read from the converter profile, engine-wide all the same.
     bool kovrat_filter = false;   // "<" and ">" become blanks
     bool podpiraj_ascii7 = false;  // seven-bit letter substitutes accepted

@@ -5,6 +5,7 @@
 
 #include "base/config.h"
 #include "base/diag.h"
+#include "synth/release_timing.h"
 
 namespace tarvox {
 
@@ -12,6 +13,7 @@ TPsola::TPsola(const Configuration& config)
     : window_table_(MakeWindowTable()), shapes_(window_table_) {
     Load(config.ResolvePath(kVoiceDatabaseFile), config.ResolvePath(kCostFile),
          config.switches().vzorci_v_pomnilniku);
+    follow_plan_ = config.switches().trajanje_po_nacrtu;
 }
 
 TPsola::TPsola(std::string_view database_path, std::string_view cost_path, bool samples_in_memory)
@@ -50,6 +52,7 @@ int TPsola::Run(std::span<const PhonemeRecord> records) {
     try {
         result = Init(records);
         Glue();
+        if (follow_plan_) FitReleasesIntoClosures(alophones_, tables_.db.Windows());
         if (Render() != 0) return -1;
     } catch (const std::bad_alloc&) {
         ReportError("TPsola::Synthesis>>Out of memory>>The sentence could not be synthesised");
@@ -61,7 +64,7 @@ int TPsola::Run(std::span<const PhonemeRecord> records) {
 
 int TPsola::Render() {
     const VoiceDatabase& db = tables_.db;
-    const RenderPlan plan = PlanSentence(alophones_, db.Windows(), window_scale_);
+    const RenderPlan plan = PlanSentence(alophones_, db.Windows(), window_scale_, follow_plan_);
     const auto need = static_cast<std::size_t>(plan.BufferNeed());
     const std::size_t capacity = NextCapacity(output_.size(), need);
     if (capacity != output_.size()) {

@@ -53,6 +53,12 @@ public:
     const VoiceTables& Tables() const { return tables_; }
     const std::array<std::int32_t, kWindowTableSize>& WindowTable() const { return window_table_; }
     int WindowScale() const { return window_scale_; }
+    // Whether the rendered durations keep to the plan: a plosive's release
+    // taken out of its closure, and every entry's overshoot (it ends on a
+    // whole period) carried into the next. Off unless the voice's sint.ini
+    // asks for it.
+    void SetFollowPlan(bool on) { follow_plan_ = on; }
+    bool FollowsPlan() const { return follow_plan_; }
     std::size_t Capacity() const { return output_.size(); }
 
 private:
@@ -62,6 +68,7 @@ private:
     VoiceTables tables_;
     std::array<std::int32_t, kWindowTableSize> window_table_{};
     int window_scale_ = kWindowScale;
+    bool follow_plan_ = false;
     WindowShapes shapes_;
     std::vector<SelectedUnit> units_;
     std::vector<AlophoneEntry> alophones_;

@@ -35,7 +35,8 @@ std::int32_t OutputPeriod(const AlophoneEntry& e, std::int64_t length, std::int6
 std::int64_t RenderPlan::BufferNeed() const { return std::max({need, furthest, length}); }
 
 RenderPlan PlanSentence(std::span<AlophoneEntry> entries,
-                        std::span<const std::int32_t> marker_positions, int scale) {
+                        std::span<const std::int32_t> marker_positions, int scale,
+                        bool carry_overshoot) {
     RenderPlan plan;
     auto period_of = [&](std::int32_t m) {
         return marker_positions[static_cast<std::size_t>(m) + 1] -
@@ -63,13 +64,18 @@ RenderPlan PlanSentence(std::span<AlophoneEntry> entries,
 
     // Window placement.
     std::int64_t pos = kLeadingSilence;
+    std::int64_t carry = 0;  // samples rendered beyond the targets so far
     for (const AlophoneEntry& e : entries) {
         if (e.markers.empty()) continue;
         const std::int64_t natural = e.markers.back().offset;
         const std::int64_t length = target_length(e, natural);
+        // Carrying: the entry stops short by what the entries before it ran
+        // over (each ends on a whole period), so that no error builds up.
+        const std::int64_t goal =
+            carry_overshoot && length > 0 ? std::max<std::int64_t>(length - carry, 1) : length;
         std::size_t cur = 0;
         std::int64_t t = 0;
-        while (t < length) {
+        while (t < goal) {
             const std::int64_t s = natural * t / length;
             while (cur + 1 < e.markers.size() &&
                    std::llabs(e.markers[cur + 1].offset - s) < std::llabs(e.markers[cur].offset - s))
@@ -81,6 +87,7 @@ RenderPlan PlanSentence(std::span<AlophoneEntry> entries,
             plan.furthest = std::max(plan.furthest, pos + t + half + 1);
             t += period;
         }
+        carry += t - length;
         pos += t;
     }
     plan.length = pos;

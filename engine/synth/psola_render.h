@@ -59,9 +59,13 @@ struct RenderPlan {
 };
 
 // Fills the entries' marker offsets and places the windows. Entries without
-// markers are skipped. `marker_positions` are the database's Windows.
+// markers are skipped. `marker_positions` are the database's Windows. With
+// `carry_overshoot`, an entry with a target length stops short by what the
+// entries before it ran over their targets, so that the sentence keeps to
+// its plan within a period.
 RenderPlan PlanSentence(std::span<AlophoneEntry> entries,
-                        std::span<const std::int32_t> marker_positions, int scale = kWindowScale);
+                        std::span<const std::int32_t> marker_positions, int scale = kWindowScale,
+                        bool carry_overshoot = false);
 
 // Window weights per half-width W: 2W + 1 values w[|k| * 100 / W]. The
 // rows of the half-widths that voiced speech uses are kept; a wider one (a

@@ -69,6 +69,8 @@ TEST(Switches, RuleTable) {
         {"SMS_delovanje", "maybe", &Switches::sms_delovanje, true, true},
         {"kovrat_filter", "maybe", &Switches::kovrat_filter, true, false},
         {"podpirajASCII7", "TRUE", &Switches::podpiraj_ascii7, false, true},
+        {"trajanje_po_nacrtu", "true", &Switches::trajanje_po_nacrtu, false, true},
+        {"trajanje_po_nacrtu", "maybe", &Switches::trajanje_po_nacrtu, true, true},
     };
     for (const Case& c : cases) {
         Configuration cfg;
@@ -93,7 +95,7 @@ protected:
 TEST_F(SintIniTest, ReadsPathsDirectoriesAndSwitches) {
     dir.Write("sint.ini", std::string(kPaths) +
                               "port = 0x10\npisi_dnevnik = false\nvzorci_v_pomnilniku = true\n"
-                              "SMS_delovanje = true\n");
+                              "SMS_delovanje = true\ntrajanje_po_nacrtu = true\n");
     ASSERT_EQ(cfg.ProcessSintIni(), 0);
     const std::string b = dir.path().string() + "\\";
     EXPECT_EQ(cfg.IniMikro(), b + "mikro.ini");
@@ -105,6 +107,7 @@ TEST_F(SintIniTest, ReadsPathsDirectoriesAndSwitches) {
     EXPECT_FALSE(cfg.switches().pisi_dnevnik);
     EXPECT_TRUE(cfg.switches().vzorci_v_pomnilniku);
     EXPECT_TRUE(cfg.switches().sms_delovanje);
+    EXPECT_TRUE(cfg.switches().trajanje_po_nacrtu);
     EXPECT_FALSE(ErrorFlag());
 }
 

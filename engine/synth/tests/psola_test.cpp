@@ -322,6 +322,47 @@ TEST(Psola, AFailedFetchFailsTheSentenceWithoutThrowing) {
     EXPECT_NE(LastError().find("Could not read samples"), std::string::npos);
 }
 
+// "a p a" with a release recorded 40 ms long: by default the release adds
+// its recorded length to the closure's nine tenths of the plosive; a voice
+// that asks for the plan gets 80 ms for the two together (and the sentence
+// keeps to its plan within a period).
+TEST(Psola, AVoiceThatAsksForThePlanGetsItsPlosivesPlannedLength) {
+    const VoiceDatabaseContent voice = SineVoice(800)
+                                           .Add(' ', 160, 6)
+                                           .Add('a', 160, 10)
+                                           .Add('-', 160, 6)
+                                           .Add('p', 160, 5)
+                                           .Add('a', 160, 10)
+                                           .Add(' ', 160, 6)
+                                           .Build();
+    const auto sentence = Records({{"_", 50, 0, 0, 0},
+                                   {"a", 100, 100, 100, 100},
+                                   {"-", 72, 0, 0, 0},
+                                   {"p", 0, 0, 0, 0},
+                                   {"a", 100, 100, 100, 100},
+                                   {"_", 50, 0, 0, 0}});
+    Psola psola(voice);
+    EXPECT_FALSE(psola->FollowsPlan());
+    ASSERT_EQ(psola->Run(sentence), 0);
+    const auto rounded = static_cast<std::int64_t>(psola->Samples().size()) - kLeadingSilence;
+    psola->SetFollowPlan(true);
+    ASSERT_EQ(psola->Run(sentence), 0);
+    const auto planned = static_cast<std::int64_t>(psola->Samples().size()) - kLeadingSilence;
+    // The first pause continues into the vowel and keeps half its 50 ms.
+    const std::int64_t plan = (25 + 100 + 80 + 100 + 50) * 16;
+    EXPECT_GE(planned, plan - 160);
+    EXPECT_LE(planned, plan + 160);
+    EXPECT_GE(rounded - planned, (40 - 8) * 16);
+
+    TempDir dir;
+    testing::WriteVoice(dir, voice);
+    Configuration config;
+    config.SetBaseDirectory(dir.dir());
+    EXPECT_FALSE(TPsola(config).FollowsPlan());
+    config.switches().trajanje_po_nacrtu = true;
+    EXPECT_TRUE(TPsola(config).FollowsPlan());
+}
+
 TEST(Construction, AFailedDatabaseThrowsAfterItsMessage) {
     TempDir dir;
     EXPECT_THROW(TPsola(dir.file("none.dat"), dir.file("Cost.dat"), true), PsolaInitError);
