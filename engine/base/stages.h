@@ -3,6 +3,8 @@
 // interfaces; tests put stand-ins in their place.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -50,6 +52,11 @@ public:
     virtual std::span<const StageRecord> Records() const = 0;
     virtual int ReferencePitch() const = 0;
     virtual void SetTempo(int rate) = 0;
+    // The rate with fractions (-10 to 10); a stage without finer steps
+    // takes the nearest whole rate.
+    virtual void SetRate(double rate) {
+        SetTempo(static_cast<int>(std::lround(std::isfinite(rate) ? std::clamp(rate, -10.0, 10.0) : 0.0)));
+    }
 };
 
 class IMacroProsody {

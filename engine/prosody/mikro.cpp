@@ -48,6 +48,9 @@ int Work(double v) {
     return std::isfinite(v) ? Work(Trunc(std::clamp<double>(v, -kWorkLimit, kWorkLimit))) : 0;
 }
 
+// A pause scaled by the rate stays within what the waveform generator takes.
+constexpr int kLongestPause = 1500;
+
 bool Contains(const std::string& set, char c) {
     return set.find(c) != std::string::npos;
 }
@@ -132,6 +135,18 @@ int MikroProfile::Read(Profile& p) {
     if (!longs("Konstante", constants)) return -1;
     k.fill(0);
     std::copy_n(constants.begin(), std::min(constants.size(), kConstants), k.begin());
+    // The logarithmic rate scale: optional, and off unless the ratio is a
+    // number above 1.
+    speed_ratio = 0;
+    pause_exponent = 1;
+    shortest = 0;
+    double value = 0;
+    if (p.GetDouble("Hitrost_razmerje", value) >= 0 && std::isfinite(value) && value > 1)
+        speed_ratio = std::min(value, 100.0);
+    if (p.GetDouble("Hitrost_pavze", value) >= 0 && std::isfinite(value))
+        pause_exponent = std::clamp(value, 0.0, 4.0);
+    std::int32_t ms = 0;
+    if (p.GetLong("Hitrost_najkrajsa", ms) >= 0) shortest = std::clamp<std::int32_t>(ms, 0, 1000);
 
     const std::size_t n = names.size();
     const bool counts_match =
@@ -153,6 +168,35 @@ Tempo TempoOfRate(int rate) {
     if (r >= -4 && r <= 4) return {0, static_cast<double>(Trunc((r + 4) * 12.5))};
     if (r >= 5) return {1, static_cast<double>(50 + Trunc((r - 5) * 10.0))};
     return {2, static_cast<double>(Trunc((r + 10) * 20.0))};
+}
+
+double SpeedOfRate(double rate, double ratio) {
+    const double r = std::isfinite(rate) ? std::clamp(rate, -10.0, 10.0) : 0.0;
+    return ratio > 1 ? std::pow(ratio, r / 10.0) : 1.0;
+}
+
+void ScaleDurations(std::vector<int>& durations, std::span<const int> elasticity, double factor,
+                    int shortest) {
+    const std::size_t n = durations.size();
+    double total = 0, weighted = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double e = i < elasticity.size() ? std::max(elasticity[i], 0) : 0;
+        total += durations[i];
+        weighted += e * durations[i];
+    }
+    if (total <= 0 || !(factor > 0)) return;
+    const double mean = weighted / total;
+    std::vector<double> scaled(n);
+    double sum = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double e = i < elasticity.size() ? std::max(elasticity[i], 0) : 0;
+        const double power = mean > 0 ? e / mean : 1.0;
+        scaled[i] = std::max(durations[i], 0) * std::pow(factor, power);
+        sum += scaled[i];
+    }
+    const double exact = sum > 0 ? factor * total / sum : 0.0;
+    for (std::size_t i = 0; i < n; ++i)
+        durations[i] = std::max(shortest, Work(scaled[i] * exact + 0.5));
 }
 
 // --- word records -----------------------------------------------------------
@@ -205,6 +249,11 @@ void TMikro::Reset(int word_boundary_pause) {
 }
 
 void TMikro::SetTempo(int rate) {
+    if (p_.speed_ratio > 1) {
+        SetRate(rate);
+        return;
+    }
+    speed_ = 1;
     const Tempo t = TempoOfRate(rate);
     mode_ = t.mode;
     fine_ = t.fine;
@@ -214,6 +263,27 @@ void TMikro::SetTempo(int rate) {
                       static_cast<long>(fine_));
         Trace(text);
     }
+}
+
+void TMikro::SetRate(double rate) {
+    if (!(p_.speed_ratio > 1)) {
+        IMicroProsody::SetRate(rate);
+        return;
+    }
+    mode_ = 0;
+    fine_ = 0;
+    speed_ = SpeedOfRate(rate, p_.speed_ratio);
+    if (speed_ != 1) {
+        char text[64];
+        std::snprintf(text, sizeof text, "hitrost x%.3f", speed_);
+        Trace(text);
+    }
+}
+
+int TMikro::ScaledPause(int pause) const {
+    if (speed_ == 1 || pause <= 0) return pause;
+    const double scaled = pause * std::pow(1.0 / speed_, p_.pause_exponent);
+    return std::min(Work(scaled + 0.5), std::max(pause, kLongestPause));
 }
 
 int TMikro::Run(const char* transcription, int) {
@@ -335,6 +405,7 @@ bool TMikro::Process(std::string_view phrase, std::size_t input_length,
         Speed(w);
         Normalise(w);
         Limits(w);
+        Rate(w);
         Pitch(w);
     }
     return true;
@@ -354,6 +425,7 @@ void TMikro::Punctuation(MikroWord& w) const {
     }
     if (mode_ == 1) w.pause = w.pause * p_.k[34] / 100;
     if (mode_ == 2) w.pause = w.pause * p_.k[35] / 100;
+    w.pause = ScaledPause(w.pause);
 }
 
 void TMikro::Analyse(MikroWord& w) const {
@@ -654,6 +726,15 @@ void TMikro::Limits(MikroWord& w) const {
     }
 }
 
+void TMikro::Rate(MikroWord& w) const {
+    if (speed_ == 1) return;
+    const auto& table = speed_ > 1 ? p_.shortening : p_.lengthening;
+    std::vector<int> elasticity(w.phonemes.size());
+    for (std::size_t i = 0; i < w.phonemes.size(); ++i)
+        elasticity[i] = At(table, static_cast<std::size_t>(w.phonemes[i]));
+    ScaleDurations(w.duration, elasticity, 1.0 / speed_, p_.shortest);
+}
+
 void TMikro::Output(const std::vector<MikroWord>& words) {
     auto push = [&](std::string_view name, long long duration, long long pitch) {
         StageRecord r{};
@@ -671,7 +752,8 @@ void TMikro::Output(const std::vector<MikroWord>& words) {
         for (std::size_t k = 0; k < w.phonemes.size(); ++k)
             push(p_.names[static_cast<std::size_t>(w.phonemes[k])], w.duration[k], w.pitch[k]);
         if (i + 1 < words.size() && words[i + 1].kind == 'b')
-            push(std::string_view(&p_.word_boundary, 1), At(p_.pause, p_.word_boundary_index), 0);
+            push(std::string_view(&p_.word_boundary, 1),
+                 ScaledPause(At(p_.pause, p_.word_boundary_index)), 0);
     }
 }
 

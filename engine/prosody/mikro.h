@@ -31,6 +31,18 @@
 //    names no character of Nabor_locil counts as missing; list indices
 //    outside it are passed over.
 //  - Values leaving the 16-bit record fields saturate.
+//
+// Beyond the speed modes, a profile with "Hitrost_razmerje" (a real above 1)
+// sets the speaking rate on a logarithmic scale: rate r (-10 to 10, also
+// fractional) speaks ratio^(r/10) times as fast as rate 0, which stays the
+// normal mode. The durations of a word, once normalised and limited as at
+// the normal rate, are scaled together to 1/speed of their total, each
+// phoneme by a power of that factor in proportion to its elasticity
+// ("Krajsanje_Hiter_govor" when faster, "Daljsanje_Pocasen_govor" when
+// slower), so that vowels change most; none goes below
+// "Hitrost_najkrajsa" ms (about one pitch period; absent: 0). Pauses take
+// the factor to the power "Hitrost_pavze" (absent: 1), so that with a power
+// above 1 they change more than the phonemes, and stay within 1500 ms.
 #pragma once
 
 #include <array>
@@ -75,6 +87,10 @@ struct MikroProfile {
         stressed_pitch;
     std::array<std::array<float, 6>, 3> ta{};  // TA_Normalno, TA_Hitro, TA_Pocasi
     std::array<std::int32_t, kConstants> k{};  // Konstante
+    // Optional: the logarithmic rate scale (ratio 0: the speed modes).
+    double speed_ratio = 0;     // Hitrost_razmerje, above 1 to count
+    double pause_exponent = 1;  // Hitrost_pavze
+    std::int32_t shortest = 0;  // Hitrost_najkrajsa, ms
 
     // Reads every key in order and checks the counts; 0, or -1 after
     // reporting the first failure.
@@ -87,6 +103,16 @@ struct Tempo {
     double fine = 0;
 };
 Tempo TempoOfRate(int rate);
+
+// The speed (times that of rate 0) of a rate (-10 to 10, clamped) on the
+// logarithmic scale whose ends are `ratio` and 1 / `ratio`.
+double SpeedOfRate(double rate, double ratio);
+
+// Durations scaled towards `factor` times their total, each by factor to
+// the power of its elasticity over the duration-weighted mean elasticity,
+// then rescaled to the exact total, rounded and kept at `shortest` or more.
+void ScaleDurations(std::vector<int>& durations, std::span<const int> elasticity, double factor,
+                    int shortest);
 
 // One word or punctuation mark of a phrase.
 struct MikroWord {
@@ -132,9 +158,14 @@ class TMikro final : public IMicroProsody {
     std::span<const StageRecord> Records() const override { return records_; }
     int ReferencePitch() const override { return (p_.k[6] + p_.k[7]) / 2; }
     void SetTempo(int rate) override;
+    // A rate of -10 to 10 with fractions (on the logarithmic scale; with
+    // the speed modes, rounded to the nearest whole rate).
+    void SetRate(double rate) override;
 
     int Mode() const { return mode_; }
     double Fine() const { return fine_; }
+    // Times the speed of rate 0 (1 with the speed modes).
+    double Speed() const { return speed_; }
     const MikroProfile& profile() const { return p_; }
 
     // The phrases of a transcription as the word division sees them.
@@ -152,6 +183,8 @@ class TMikro final : public IMicroProsody {
     void Speed(MikroWord& w) const;
     void Normalise(MikroWord& w) const;
     void Limits(MikroWord& w) const;
+    void Rate(MikroWord& w) const;
+    int ScaledPause(int pause) const;
     void Pitch(MikroWord& w);
     int StressedClass(char c, const char* what) const;
     int UnstressedClass(char c, const char* what) const;
@@ -162,6 +195,7 @@ class TMikro final : public IMicroProsody {
     MikroProfile p_;
     int mode_ = 0;
     double fine_ = 0;
+    double speed_ = 1;
     std::mt19937 jitter_;
     std::vector<StageRecord> records_;
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <string>
 #include <vector>
@@ -209,6 +210,92 @@ TEST_F(MikroTest, SpeedModes) {
     ASSERT_EQ(m->Run("ta: ,", 0), 0);
     // t: 125 % of 85 = 106.25 + 0.5; a: 140 % of 140; "," 130 % of 150
     EXPECT_EQ(Durations(*m), "t:106 a::196 ,:195");
+}
+
+TEST(SpeedOfRate, ThreeToTheRateOverTen) {
+    struct Case {
+        double rate, ratio, speed;
+    };
+    const Case cases[] = {{0, 3, 1},    {10, 3, 3},     {-10, 3, 1.0 / 3}, {5, 3, std::sqrt(3.0)},
+                          {25, 3, 3},   {-25, 3, 1.0 / 3}, {2.5, 3, std::pow(3.0, 0.25)},
+                          {10, 0, 1},   {10, 1, 1},     {NAN, 3, 1}};
+    for (const Case& c : cases) EXPECT_DOUBLE_EQ(SpeedOfRate(c.rate, c.ratio), c.speed) << c.rate;
+}
+
+TEST(ScaleDurations, ElasticPhonemesChangeMostAndTheTotalFollows) {
+    struct Case {
+        std::vector<int> durations, elasticity;
+        double factor;
+        int shortest;
+        std::vector<int> expected;
+    };
+    const Case cases[] = {
+        // Factor 1: nothing changes, whatever the floor.
+        {{80, 120, 5}, {20, 30, 30}, 1.0, 9, {80, 120, 9}},
+        // A third: 200 ms become 67; the vowel (elasticity 30, a power of
+        // 30 / 26 of the factor) shrinks more than the consonant (20 / 26).
+        {{80, 120}, {20, 30}, 1.0 / 3, 0, {34, 33}},
+        // Three times: 600 ms, the vowel growing most.
+        {{80, 120}, {20, 30}, 3.0, 0, {182, 418}},
+        // Equal elasticity (or none at all): every duration alike.
+        {{80, 120}, {25, 25}, 0.5, 0, {40, 60}},
+        {{80, 120}, {0, 0}, 0.5, 0, {40, 60}},
+        // The floor holds a short phoneme up.
+        {{20, 120}, {30, 30}, 1.0 / 3, 9, {9, 40}},
+    };
+    for (const Case& c : cases) {
+        std::vector<int> d = c.durations;
+        ScaleDurations(d, c.elasticity, c.factor, c.shortest);
+        EXPECT_EQ(d, c.expected) << c.factor;
+    }
+}
+
+TEST_F(MikroTest, TheLogarithmicRateScalesWordsAndPauses) {
+    const std::string keys = "Hitrost_razmerje = 3\nHitrost_pavze = 1.3\nHitrost_najkrajsa = 9\n";
+    std::unique_ptr<TMikro> normal = Make(Neutral());
+    std::unique_ptr<TMikro> m = Make(Neutral(), keys);
+    // Rate 0 is the normal rate of a profile without the keys.
+    m->SetTempo(0);
+    ASSERT_EQ(normal->Run("ta: ta: , ta: ?", 0), 0);
+    ASSERT_EQ(m->Run("ta: ta: , ta: ?", 0), 0);
+    EXPECT_EQ(Show(*m), Show(*normal));
+    EXPECT_EQ(m->Speed(), 1.0);
+
+    std::vector<std::string> seen;
+    SetTraceHook([&](std::string_view t) { seen.emplace_back(t); });
+    m->SetTempo(10);
+    SetTraceHook(nullptr);
+    EXPECT_EQ(seen, std::vector<std::string>{"hitrost x3.000"});
+    EXPECT_EQ(m->Mode(), 0);
+    EXPECT_EQ(m->Fine(), 0);
+    ASSERT_EQ(m->Run("ta: ta: , ta: ?", 0), 0);
+    // Each word: 225 ms to 75, a: (140 ms, elasticity 30) shrinking more than
+    // t (85 ms, 20); the comma's 150 ms and the question mark's 300 ms times
+    // 3^-1.3.
+    EXPECT_EQ(Durations(*m), "t:36 a::39 _:0 t:36 a::39 ,:36 t:36 a::39 ?:72");
+
+    m->SetRate(-7.5);
+    EXPECT_DOUBLE_EQ(m->Speed(), std::pow(3.0, -0.75));
+    // A third of the speed: 675 ms a word, pauses times 3^1.3 but at most
+    // 1500 ms (unless already longer).
+    m->SetTempo(-10);
+    m->Reset(400);
+    ASSERT_EQ(m->Run("ta: ta: ?", 0), 0);
+    EXPECT_EQ(Durations(*m), "t:184 a::491 _:1500 t:184 a::491 ?:1251");
+    m->Reset(2000);
+    ASSERT_EQ(m->Run("ta: ta: ?", 0), 0);
+    EXPECT_EQ(Durations(*m), "t:184 a::491 _:2000 t:184 a::491 ?:1251");
+}
+
+TEST_F(MikroTest, WithoutTheLogarithmicScaleAFineRateTakesTheNearestMode) {
+    std::unique_ptr<TMikro> m = Make(Neutral());
+    m->SetRate(4.6);
+    EXPECT_EQ(m->Mode(), 1);
+    EXPECT_EQ(m->Fine(), 50);
+    EXPECT_EQ(m->Speed(), 1.0);
+    m->SetRate(-4.4);
+    EXPECT_EQ(m->Mode(), 0);
+    EXPECT_EQ(m->Fine(), 0);
 }
 
 TEST_F(MikroTest, RateNormalisationMethodTwo) {
