@@ -22,6 +22,11 @@ constexpr const char* kContourKeys[4] = {
     "stavcna_intonacija_vzkl",  // SentenceType::Exclamation
 };
 
+constexpr const char* kWhQuestionKey = "stavcna_intonacija_dopo";
+
+// A centre shorter than this stays one record.
+constexpr int kShortestSplit = 20;  // ms
+
 bool Fail(const std::string& message) {
     ReportError(message);
     return false;
@@ -181,6 +186,16 @@ bool TMakro::ReadTables() {
     t.limit_slope = p.GetLong("omeji_naklon", value) == 0 && value != 0;
     value = 0;
     t.time_line = p.GetLong("freq_po_premici", value) == 0 && value != 0;
+    // Optional: the wh-question contour and the final accent in two halves.
+    if (p.Find(kWhQuestionKey)) {
+        std::vector<std::int32_t> v;
+        if (p.GetLongArray(kWhQuestionKey, '\t', v) < 7)
+            return Fail(std::string("Napaka: '") + kWhQuestionKey + "' nima 7 stevil\n");
+        t.has_wh_question = true;
+        t.wh_question = {v[0], v[1], v[2], v[3], v[4], v[5], v[6]};
+    }
+    value = 0;
+    t.split_final_accent = p.GetLong("razdeli_koncni_naglas", value) == 0 && value != 0;
 
     tables_ = std::move(t);
     name_of_.assign(65536, -1);
@@ -292,10 +307,16 @@ int TMakro::Makro(std::span<const StageRecord> in) {
         }
         const std::span<Entry> phrase = std::span<Entry>(w).subspan(p, len);
         PauseExceptions(phrase, text);
-        const int centre = Centre(text, accent);
+        bool from_word = false;
+        const int centre = Centre(text, accent, from_word);
+        wh_question_ = type_ == SentenceType::Question && from_word && t.has_wh_question;
+        std::size_t split = len;  // the centre, when it is written in two halves
+        std::int16_t split_pitch = 0;
         if (centre >= 0 && static_cast<std::size_t>(centre) < len) {
-            const Contour& c = t.contours[static_cast<std::size_t>(type_)];
+            const Contour& c =
+                wh_question_ ? t.wh_question : t.contours[static_cast<std::size_t>(type_)];
             const auto k = static_cast<std::size_t>(centre);
+            const std::int16_t centre_pitch = phrase[k].pitch;
             if (t.time_line)
                 TimeLineContour(phrase, k, c);
             else
@@ -305,8 +326,19 @@ int TMakro::Makro(std::span<const StageRecord> in) {
                     if (e.symbol != static_cast<unsigned char>(t.boundary))
                         e.duration =
                             Saturate16(static_cast<long long>(e.duration) * c.duration / 100);
+            if (t.split_final_accent && phrase[k].duration >= 2 * kShortestSplit &&
+                std::none_of(phrase.begin() + static_cast<std::ptrdiff_t>(k) + 1, phrase.end(),
+                             [&](const Entry& e) { return IsVowel(e, in); })) {
+                split = k;
+                split_pitch = Saturate16(static_cast<long long>(centre_pitch) * c.end / 100);
+            }
         }
-        for (const Entry& e : phrase) Write(e, in);
+        for (std::size_t i = 0; i < len; ++i) {
+            if (i == split)
+                WriteSplit(phrase[i], split_pitch, in);
+            else
+                Write(phrase[i], in);
+        }
         p += len;
         if (p >= n) break;
         while (p < n && is_mark(w[p].symbol)) {
@@ -336,15 +368,23 @@ void TMakro::PauseExceptions(std::span<Entry> phrase, std::string_view text) con
     }
 }
 
-int TMakro::Centre(std::string_view text, int accent) const {
+bool TMakro::IsVowel(const Entry& e, std::span<const StageRecord> in) const {
+    if (e.foreign || e.accent == 'l' || e.source >= in.size()) return false;
+    return inventory_->Sonority(inventory_->IndexOf(SymbolOf(in[e.source].symbol))) == 'v';
+}
+
+int TMakro::Centre(std::string_view text, int accent, bool& from_word) const {
     const char b = tables_.boundary;
+    from_word = false;
     for (const MakroTables::CentreWord& cw : tables_.centre_words) {
         if (cw.symbols.empty() || cw.centre < 0) continue;
         const std::size_t f = text.find(cw.symbols);
         if (f == std::string_view::npos) continue;
         const std::size_t end = f + cw.symbols.size();
-        if ((f == 0 || text[f - 1] == b) && (end == text.size() || text[end] == b))
+        if ((f == 0 || text[f - 1] == b) && (end == text.size() || text[end] == b)) {
+            from_word = true;
             return static_cast<int>(f) + cw.centre;
+        }
     }
     return accent;
 }
@@ -440,6 +480,16 @@ void TMakro::Write(const Entry& e, std::span<const StageRecord> in) {
     r.duration = e.duration;
     r.pitch = e.pitch;
     output_.push_back(r);
+}
+
+void TMakro::WriteSplit(const Entry& e, std::int16_t end_pitch, std::span<const StageRecord> in) {
+    Entry first = e;
+    first.duration = static_cast<std::int16_t>(e.duration / 2);
+    Entry second = e;
+    second.duration = static_cast<std::int16_t>(e.duration - first.duration);
+    second.pitch = end_pitch;
+    Write(first, in);
+    Write(second, in);
 }
 
 }  // namespace tarvox

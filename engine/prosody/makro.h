@@ -25,6 +25,17 @@
 //  - Every value stored into a 16-bit field saturates at -32768 / 32767;
 //    products are taken in 64 bits, so none wraps.
 //  - A contour key with fewer than 7 numbers counts as missing.
+//
+// Beyond the Parts, two optional keys (absent: the behaviour above):
+//  - "stavcna_intonacija_dopo" (7 numbers): the contour of a question whose
+//    centre a centre word gives (a wh-question: high on the question word,
+//    falling to the end), instead of the question contour (which rises);
+//  - "razdeli_koncni_naglas" (non-zero): when a phrase's centre is its last
+//    vowel, the centre is written as two records of half its duration, the
+//    first at the centre's pitch, the second at the pitch of the contour's
+//    end, so that the final rise or fall sounds inside that vowel (and not
+//    on the consonants after it). The output then has one record more per
+//    such phrase. A centre shorter than 20 ms stays whole.
 #pragma once
 
 #include <array>
@@ -76,6 +87,9 @@ struct MakroTables {
     std::array<Contour, 4> contours{};        // by SentenceType
     bool limit_slope = false;                 // omeji_naklon
     bool time_line = false;                   // freq_po_premici
+    bool has_wh_question = false;             // stavcna_intonacija_dopo given
+    Contour wh_question;                      // stavcna_intonacija_dopo
+    bool split_final_accent = false;          // razdeli_koncni_naglas
 };
 
 class TMakro final : public IMacroProsody {
@@ -99,6 +113,8 @@ class TMakro final : public IMacroProsody {
 
     bool Created() const { return created_; }
     SentenceType Type() const { return type_; }
+    // Whether the last phrase took the wh-question contour.
+    bool WhQuestion() const { return wh_question_; }
     const MakroTables& tables() const { return tables_; }
 
   private:
@@ -115,11 +131,16 @@ class TMakro final : public IMacroProsody {
     std::string ToOutputSymbols(std::string_view sampa) const;
     int Makro(std::span<const StageRecord> in);
     void PauseExceptions(std::span<Entry> phrase, std::string_view text) const;
-    int Centre(std::string_view text, int accent) const;
+    // The centre of a phrase; `from_word` tells whether a centre word gave it.
+    int Centre(std::string_view text, int accent, bool& from_word) const;
+    bool IsVowel(const Entry& e, std::span<const StageRecord> in) const;
     void PhonemeCountContour(std::span<Entry> phrase, std::size_t k, const Contour& c) const;
     void TimeLineContour(std::span<Entry> phrase, std::size_t k, const Contour& c) const;
     void Line(std::span<Entry> range, int a, int b, float limit) const;
     void Write(const Entry& e, std::span<const StageRecord> in);
+    // The centre in two halves: the first at its pitch, the second at
+    // `end_pitch`.
+    void WriteSplit(const Entry& e, std::int16_t end_pitch, std::span<const StageRecord> in);
 
     const PhonemeInventory* inventory_;
     std::unique_ptr<Profile> profile_;
@@ -127,6 +148,7 @@ class TMakro final : public IMacroProsody {
     MakroTables tables_;
     std::vector<std::int16_t> name_of_;  // (symbol, accent) -> first inventory index
     SentenceType type_ = SentenceType::Statement;
+    bool wh_question_ = false;
     std::vector<StageRecord> output_;
 };
 

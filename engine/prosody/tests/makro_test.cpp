@@ -63,7 +63,9 @@ struct Keys {
                                       "stavcna_intonacija_neko",
                                       "stavcna_intonacija_vzkl",
                                       "omeji_naklon",
-                                      "freq_po_premici"};
+                                      "freq_po_premici",
+                                      "stavcna_intonacija_dopo",
+                                      "razdeli_koncni_naglas"};
         std::string s;
         for (const char* k : order)
             if (auto it = v.find(k); it != v.end()) s += std::string(k) + " = " + it->second + "\n";
@@ -211,6 +213,74 @@ TEST_F(MakroTest, CentreWordOverridesTheLastAccent) {
                       {"E:", 50, 100},
                       {".", 0, 0}}),
               "t 50 100 | a: 50 200 | m 50 150 | _ 0 0 | E: 50 100 | _ 0 0");
+}
+
+TEST_F(MakroTest, AWhQuestionTakesItsOwnContourWhenTheProfileGivesOne) {
+    // "ta:m" is a centre word; the question contour rises (90, 150, 200).
+    const std::vector<StageRecord> wh =
+        Records({{"t", 50, 100}, {"a:", 50, 100}, {"m", 50, 100}, {"?", 0, 0}});
+    const std::vector<StageRecord> yes_no = Records({{"b", 50, 100}, {"i:", 50, 100}, {"?", 0, 0}});
+    const std::vector<StageRecord> statement =
+        Records({{"t", 50, 100}, {"a:", 50, 100}, {"m", 50, 100}, {".", 0, 0}});
+    Keys k;
+    std::unique_ptr<TMakro> m = Make(k);
+    ASSERT_EQ(m->Run(wh), 0);
+    EXPECT_EQ(Show(m->Records()), "t 50 90 | a: 50 150 | m 50 200 | _ 0 0");
+    EXPECT_FALSE(m->WhQuestion());
+
+    k.v["stavcna_intonacija_dopo"] = "100\t130\t70\t100\t100\t0\t0";
+    m = Make(k);
+    ASSERT_EQ(m->Run(wh), 0);
+    EXPECT_EQ(Show(m->Records()), "t 50 100 | a: 50 130 | m 50 70 | _ 0 0");
+    EXPECT_TRUE(m->WhQuestion());
+    EXPECT_EQ(m->Type(), SentenceType::Question);
+    // Only a question takes it, and only through a centre word.
+    ASSERT_EQ(m->Run(yes_no), 0);
+    EXPECT_EQ(Show(m->Records()), "b 50 90 | i: 50 150 | _ 0 0");
+    EXPECT_FALSE(m->WhQuestion());
+    ASSERT_EQ(m->Run(statement), 0);
+    EXPECT_EQ(Show(m->Records()), "t 50 100 | a: 75 120 | m 50 80 | _ 0 0");
+
+    k.v["stavcna_intonacija_dopo"] = "100\t130";
+    std::vector<std::string> seen;
+    SetTraceHook([&](std::string_view t) { seen.emplace_back(t); });
+    EXPECT_THROW(Make(k), int);
+    SetTraceHook(nullptr);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen[0], "Napaka: 'stavcna_intonacija_dopo' nima 7 stevil\n");
+}
+
+TEST_F(MakroTest, AFinalStressedVowelCarriesTheFinalMovementInTwoHalves) {
+    Keys k;
+    k.v["razdeli_koncni_naglas"] = "1";
+    struct Case {
+        std::initializer_list<In> in;
+        const char* out;
+    };
+    const Case cases[] = {
+        // The centre a: (80 ms x 150 %) is the last vowel: 60 ms at the
+        // centre's 120 %, 60 ms at the end's 80 %; the s after it ends at
+        // 80 % as before.
+        {{{"b", 50, 100}, {"a:", 80, 100}, {"s", 60, 100}, {".", 100, 0}},
+         "b 50 100 | a: 60 120 | a: 60 80 | s 60 80 | _ 100 0"},
+        // Each phrase has its own: the non-final one (110, 105, 100 % of
+        // duration) and the question rising inside its i: (150, 200).
+        {{{"a:", 80, 100}, {",", 10, 0}, {"d", 50, 100}, {"i:", 81, 100}, {"?", 0, 0}},
+         "a: 40 110 | a: 40 105 | _ 10 0 | d 50 90 | i: 40 150 | i: 41 200 | _ 0 0"},
+        // A vowel after the centre carries the movement: no split.
+        {{{"a:", 80, 100}, {"m", 50, 100}, {"a", 50, 100}, {".", 100, 0}},
+         "a: 120 120 | m 50 100 | a 50 80 | _ 100 0"},
+        // A centre under 40 ms stays whole.
+        {{{"b", 50, 100}, {"a:", 20, 100}, {".", 100, 0}}, "b 50 100 | a: 30 120 | _ 100 0"},
+    };
+    std::unique_ptr<TMakro> m = Make(k);
+    for (const Case& c : cases) {
+        ASSERT_EQ(m->Run(Records(c.in)), 0);
+        EXPECT_EQ(Show(m->Records()), c.out);
+    }
+    // Without the key the first case keeps one record per input record.
+    EXPECT_EQ(Run(Keys{}, {{"b", 50, 100}, {"a:", 80, 100}, {"s", 60, 100}, {".", 100, 0}}),
+              "b 50 100 | a: 120 120 | s 60 80 | _ 100 0");
 }
 
 TEST_F(MakroTest, SentenceTypeFollowsTheMarkAndCarriesOver) {
