@@ -28,6 +28,8 @@ constexpr SwitchRule kSwitchRules[] = {
     {"veckratni_zagon", &Switches::veckratni_zagon, true, false, std::nullopt},
     {"pisi_dnevnik", &Switches::pisi_dnevnik, true, false, std::nullopt},
     {"trajanje_po_nacrtu", &Switches::trajanje_po_nacrtu, true, false, std::nullopt},
+    {"zdruzi_polovici_samoglasnika", &Switches::zdruzi_polovici_samoglasnika, true, false,
+     std::nullopt},
     {"kovrat_filter", &Switches::kovrat_filter, true, false, false},
     {"podpirajASCII7", &Switches::podpiraj_ascii7, true, false, false},
     {"obrezi_tisino", &Switches::obrezi_tisino, true, false, std::nullopt},
@@ -38,6 +40,7 @@ constexpr const char* kSintSwitches[] = {
     "dovoli_nesifrirane_slovarje", "sumniki_z_narekovaji", "vzorci_v_pomnilniku",
     "dovoli_uporabniske_slovarje", "SMS_delovanje",        "veckratni_zagon",
     "pisi_dnevnik",                "obrezi_tisino",        "trajanje_po_nacrtu",
+    "zdruzi_polovici_samoglasnika",
 };
 
 bool IsTrimmed(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }

@@ -31,6 +31,8 @@ struct Switches {
     // Rendered durations keep to the plan: a plosive's recorded release
     // taken out of its closure, each unit's overshoot carried on.
     bool trajanje_po_nacrtu = false;
+    // Two records of one vowel in a row sound as one recorded alophone.
+    bool zdruzi_polovici_samoglasnika = false;
     // Read from the converter profile, engine-wide all the same.
     bool kovrat_filter = false;   // "<" and ">" become blanks
     bool podpiraj_ascii7 = false;  // seven-bit letter substitutes accepted

@@ -14,6 +14,7 @@ TPsola::TPsola(const Configuration& config)
     Load(config.ResolvePath(kVoiceDatabaseFile), config.ResolvePath(kCostFile),
          config.switches().vzorci_v_pomnilniku);
     follow_plan_ = config.switches().trajanje_po_nacrtu;
+    join_vowel_halves_ = config.switches().zdruzi_polovici_samoglasnika;
 }
 
 TPsola::TPsola(std::string_view database_path, std::string_view cost_path, bool samples_in_memory)
@@ -50,7 +51,12 @@ int TPsola::Run(std::span<const PhonemeRecord> records) {
     if (records.empty()) return -1;
     int result = -1;
     try {
-        result = Init(records);
+        if (join_vowel_halves_) {
+            const std::vector<PhonemeRecord> joined = JoinVowelHalves(records);
+            result = Init(joined);
+        } else {
+            result = Init(records);
+        }
         Glue();
         if (follow_plan_) FitReleasesIntoClosures(alophones_, tables_.db.Windows());
         if (Render() != 0) return -1;

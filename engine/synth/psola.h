@@ -59,6 +59,10 @@ public:
     // asks for it.
     void SetFollowPlan(bool on) { follow_plan_ = on; }
     bool FollowsPlan() const { return follow_plan_; }
+    // Whether two records of one vowel in a row sound as one alophone
+    // (off unless the voice's sint.ini asks for it).
+    void SetJoinVowelHalves(bool on) { join_vowel_halves_ = on; }
+    bool JoinsVowelHalves() const { return join_vowel_halves_; }
     std::size_t Capacity() const { return output_.size(); }
 
 private:
@@ -69,6 +73,7 @@ private:
     std::array<std::int32_t, kWindowTableSize> window_table_{};
     int window_scale_ = kWindowScale;
     bool follow_plan_ = false;
+    bool join_vowel_halves_ = false;
     WindowShapes shapes_;
     std::vector<SelectedUnit> units_;
     std::vector<AlophoneEntry> alophones_;

@@ -1,6 +1,7 @@
 #include "synth/release_timing.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "lexicon/sampa.h"
 
@@ -33,6 +34,33 @@ void FitReleasesIntoClosures(std::span<AlophoneEntry> entries,
         }
         closure = (e.symbol == silent || e.symbol == voiced) && e.duration > 0 ? &e : nullptr;
     }
+}
+
+std::vector<PhonemeRecord> JoinVowelHalves(std::span<const PhonemeRecord> records) {
+    static constexpr std::string_view kVowels[] = {"a", "a:", "e:", "E", "E:", "i", "i:",
+                                                    "o:", "O", "O:", "u", "u:", "@", "@:"};
+    auto vowel = [](std::string_view s) {
+        return std::find(std::begin(kVowels), std::end(kVowels), s) != std::end(kVowels);
+    };
+    std::vector<PhonemeRecord> out;
+    out.reserve(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const PhonemeRecord& r = records[i];
+        const std::string_view name = SymbolOf(r.symbol);
+        if (i + 1 < records.size() && vowel(name) && SymbolOf(records[i + 1].symbol) == name &&
+            r.duration > 0 && records[i + 1].duration > 0) {
+            PhonemeRecord joined = r;
+            joined.duration = r.duration + records[i + 1].duration;
+            joined.pitch_mid = r.pitch_end;
+            joined.pitch_end = records[i + 1].pitch_end;
+            out.push_back(joined);
+            ++i;
+            continue;
+        }
+        out.push_back(r);
+        if (name.empty()) break;
+    }
+    return out;
 }
 
 }  // namespace tarvox

@@ -1,3 +1,5 @@
+// Timing helpers of the renderer for voices that keep to the plan.
+//
 // Plosives whose closure and release together take the time the prosody
 // planned. The unit conversion gives a plosive's closure ("-" or "=") nine
 // tenths of the plosive's duration and its release a duration of 0, so
@@ -11,6 +13,9 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
+
+#include "base/records.h"
 
 #include "synth/unit_selection.h"
 
@@ -25,5 +30,13 @@ std::int32_t RecordedLength(const AlophoneEntry& e, std::span<const std::int32_t
 // markers are passed over.
 void FitReleasesIntoClosures(std::span<AlophoneEntry> entries,
                              std::span<const std::int32_t> marker_positions);
+
+// Two records of one vowel in a row (the prosody writes a final stressed
+// vowel in two halves to carry a rise or fall inside it) as one record: the
+// durations summed, the pitch from the first's start through the point
+// where they meet (the first's end) to the second's end, so that one
+// recording sounds for the whole vowel. Other records are copied; the
+// terminator (empty symbol) ends the list.
+std::vector<PhonemeRecord> JoinVowelHalves(std::span<const PhonemeRecord> records);
 
 }  // namespace tarvox

@@ -71,6 +71,8 @@ TEST(Switches, RuleTable) {
         {"podpirajASCII7", "TRUE", &Switches::podpiraj_ascii7, false, true},
         {"trajanje_po_nacrtu", "true", &Switches::trajanje_po_nacrtu, false, true},
         {"trajanje_po_nacrtu", "maybe", &Switches::trajanje_po_nacrtu, true, true},
+        {"zdruzi_polovici_samoglasnika", "TRUE", &Switches::zdruzi_polovici_samoglasnika, false,
+         true},
     };
     for (const Case& c : cases) {
         Configuration cfg;

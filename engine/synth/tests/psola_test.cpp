@@ -359,8 +359,34 @@ TEST(Psola, AVoiceThatAsksForThePlanGetsItsPlosivesPlannedLength) {
     Configuration config;
     config.SetBaseDirectory(dir.dir());
     EXPECT_FALSE(TPsola(config).FollowsPlan());
+    EXPECT_FALSE(TPsola(config).JoinsVowelHalves());
     config.switches().trajanje_po_nacrtu = true;
+    config.switches().zdruzi_polovici_samoglasnika = true;
     EXPECT_TRUE(TPsola(config).FollowsPlan());
+    EXPECT_TRUE(TPsola(config).JoinsVowelHalves());
+}
+
+// A vowel in two halves sounds as one alophone when the voice asks for it:
+// otherwise the joining splices the two as neighbouring units sharing a
+// phoneme, averaging their durations (the vowel loses half its time).
+TEST(Psola, VowelHalvesSoundAsOneAlophoneWhenTheVoiceAsksForIt) {
+    Psola psola(Voice());
+    const auto sentence = Records({{"_", 50, 0, 0, 0},
+                                   {"a", 50, 100, 110, 120},
+                                   {"a", 50, 120, 130, 130},
+                                   {"_", 50, 0, 0, 0}});
+    ASSERT_EQ(psola->Run(sentence), 0);
+    const auto spliced = static_cast<std::int64_t>(psola->Samples().size());
+    psola->SetJoinVowelHalves(true);
+    ASSERT_EQ(psola->Run(sentence), 0);
+    const auto joined = static_cast<std::int64_t>(psola->Samples().size());
+    EXPECT_GE(joined - spliced, 40 * 16);
+    const auto a = std::find_if(psola->Alophones().begin(), psola->Alophones().end(),
+                                [](const AlophoneEntry& e) { return e.symbol == 'a'; });
+    ASSERT_NE(a, psola->Alophones().end());
+    EXPECT_EQ(a->duration, 100);
+    EXPECT_EQ(a->pitch_mid, 120);
+    EXPECT_EQ(a->pitch_end, 130);
 }
 
 TEST(Construction, AFailedDatabaseThrowsAfterItsMessage) {

@@ -108,5 +108,36 @@ TEST(CarriedOvershoot, AnEntryKeepsAtLeastOneWindow) {
     EXPECT_EQ(plan.windows.size(), 12u);
 }
 
+PhonemeRecord Rec(const char* name, int duration, int p0, int p1, int p2) {
+    PhonemeRecord r{};
+    SetSymbol(r.symbol, name);
+    r.duration = duration;
+    r.pitch_start = p0;
+    r.pitch_mid = p1;
+    r.pitch_end = p2;
+    return r;
+}
+
+TEST(VowelHalves, TwoRecordsOfOneVowelBecomeOneGlide) {
+    const std::vector<PhonemeRecord> in = {Rec("d", 40, 100, 100, 110), Rec("a:", 60, 110, 120, 140),
+                                           Rec("a:", 61, 140, 160, 160), Rec("s", 50, 160, 160, 160),
+                                           Rec("i", 50, 100, 100, 100), Rec("i", 0, 100, 100, 100),
+                                           Rec("n", 50, 100, 100, 100), Rec("n", 50, 100, 100, 100),
+                                           Rec("", 0, 0, 0, 0)};
+    const std::vector<PhonemeRecord> out = JoinVowelHalves(in);
+    ASSERT_EQ(out.size(), in.size() - 1);
+    EXPECT_EQ(SymbolOf(out[1].symbol), "a:");
+    EXPECT_EQ(out[1].duration, 121);
+    EXPECT_EQ(out[1].pitch_start, 110);
+    EXPECT_EQ(out[1].pitch_mid, 140);  // where the halves met
+    EXPECT_EQ(out[1].pitch_end, 160);
+    // A half of 0 ms (its recorded length) and two consonants stay apart.
+    EXPECT_EQ(SymbolOf(out[3].symbol), "i");
+    EXPECT_EQ(SymbolOf(out[4].symbol), "i");
+    EXPECT_EQ(SymbolOf(out[5].symbol), "n");
+    EXPECT_EQ(SymbolOf(out[6].symbol), "n");
+    EXPECT_TRUE(SymbolOf(out.back().symbol).empty());
+}
+
 }  // namespace
 }  // namespace tarvox
