@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "driver/sint.h"
 #include "lexicon/sampa.h"
 #include "synth/psola.h"
+#include "text/codepage.h"
 
 namespace tarvox {
 namespace {
@@ -254,7 +256,198 @@ TEST_P(BundledVoices, SynthesisedSentencesFollowTheirTargets) {
     EXPECT_GE(voiced_within * 100, voiced_count * 90);
 }
 
+// Where the renderer ends each joined alophone: the end of the plan of the
+// list up to it (the voices keep to the plan, carrying overshoots on).
+std::vector<std::int64_t> EntryEnds(std::span<const AlophoneEntry> entries,
+                                    std::span<const std::int32_t> windows) {
+    std::vector<AlophoneEntry> joined(entries.begin(), entries.end());
+    std::vector<std::int64_t> ends;
+    for (std::size_t i = 0; i < joined.size(); ++i)
+        ends.push_back(
+            PlanSentence(std::span(joined).first(i + 1), windows, kWindowScale, true).length);
+    return ends;
+}
+
+// One sentence as the driver spoke it.
+struct Spoken {
+    std::vector<PhonemeRecord> records;  // the output list, without its terminator
+    std::vector<std::int16_t> samples;
+};
+
+std::vector<Spoken> Speak(Sint& sint, const std::string& utf8) {
+    std::vector<Spoken> out;
+    const std::string text = Utf8ToCp1250(utf8);
+    for (int r = sint.GrafemskoFonemskaPretvorba(text.c_str()); r > 0;
+         r = sint.GrafemskoFonemskaPretvorba(nullptr)) {
+        EXPECT_EQ(sint.Prozodija(nullptr), 0) << sint.CurrentTranscription();
+        std::int32_t count = 0;
+        const std::int16_t* samples = sint.SintezaGovoraStream(count);
+        EXPECT_NE(samples, nullptr) << sint.CurrentTranscription();
+        if (!samples) continue;
+        const std::span<const PhonemeRecord> list = sint.OutputList();
+        out.push_back({{list.begin(), list.end()}, {samples, samples + count}});
+    }
+    return out;
+}
+
+bool IsVowelName(std::string_view s) {
+    static constexpr std::string_view kVowels[] = {"a", "a:", "e:", "E", "E:", "i", "i:",
+                                                    "o:", "O", "O:", "u", "u:", "@", "@:"};
+    return std::find(std::begin(kVowels), std::end(kVowels), s) != std::end(kVowels);
+}
+
+class SpokenVoices : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        dir_ = (std::filesystem::path(TARVOX_VOICE_BUILD_DIR).parent_path() / GetParam()).string();
+        if (!std::filesystem::exists(dir_ + "/data/QuenlarOrin.dat"))
+            GTEST_SKIP() << dir_ << " is not built";
+        ASSERT_NO_FATAL_FAILURE(Start(config_, sint_, dir_));
+        config_.switches().pisi_dnevnik = false;
+    }
+    void TearDown() override {
+        if (sint_.IsInitialised()) sint_.ReleaseSint();
+    }
+    std::string dir_;
+    Configuration config_;
+    Sint sint_{config_};
+};
+
+constexpr char kParagraph[] =
+    "Včeraj smo se z vlakom peljali v Koper. Sonce je sijalo, morje je bilo mirno in toplo. "
+    "Na obali smo srečali stare prijatelje, ki so ravno prišli iz Ljubljane. Zvečer smo jedli "
+    "ribe in pili domače vino. Domov smo se vrnili pozno ponoči.";
+
+// Rate 10 speaks three times as fast as rate 0 and rate -10 a third as
+// fast; every phoneme of the plan is still there, and every alophone
+// sounds for at least one output period.
+TEST_P(SpokenVoices, RatesReachFromAThirdToThreeTimesTheNormalSpeed) {
+    TPsola psola(config_);
+    const std::span<const std::int32_t> windows = psola.Tables().db.Windows();
+    std::map<int, double> seconds;
+    std::map<int, std::string> phonemes;
+    for (const int rate : {0, 10, -10}) {
+        sint_.SetTempo(rate);
+        for (const Spoken& s : Speak(sint_, kParagraph)) {
+            seconds[rate] += double(s.samples.size()) / kSampleRate;
+            for (const PhonemeRecord& r : s.records)
+                if (SymbolOf(r.symbol) != "_") phonemes[rate] += std::string(SymbolOf(r.symbol)) + " ";
+            std::vector<PhonemeRecord> list = s.records;
+            list.push_back(PhonemeRecord{});
+            ASSERT_EQ(psola.Run(list), 0) << "rate " << rate << ": an alophone was dropped";
+            const std::vector<std::int64_t> ends = EntryEnds(psola.Alophones(), windows);
+            std::int64_t start = kLeadingSilence;
+            for (std::size_t i = 0; i < ends.size(); ++i) {
+                const AlophoneEntry& e = psola.Alophones()[i];
+                ASSERT_FALSE(e.markers.empty());
+                const std::int64_t length = e.duration > 0 ? std::int64_t{e.duration} * 16
+                                                          : e.markers.back().offset;
+                const std::int32_t period =
+                    OutputPeriod(e, length, 0,
+                                 windows[static_cast<std::size_t>(e.markers[0].index) + 1] -
+                                     windows[static_cast<std::size_t>(e.markers[0].index)]);
+                EXPECT_GE(ends[i] - start, period)
+                    << "rate " << rate << ": " << SampaOfSymbol(e.symbol) << " cut short";
+                start = ends[i];
+            }
+        }
+    }
+    sint_.SetTempo(0);
+    std::printf("%s: paragraph %.2f s at rate 0, %.3f of it at rate 10, %.3f at rate -10\n",
+                GetParam(), seconds[0], seconds[10] / seconds[0], seconds[-10] / seconds[0]);
+    EXPECT_LE(seconds[10], 0.37 * seconds[0]);
+    EXPECT_GE(seconds[-10], 2.7 * seconds[0]);
+    EXPECT_EQ(phonemes[10], phonemes[0]);
+    EXPECT_EQ(phonemes[-10], phonemes[0]);
+}
+
+// The pitch targets of a sentence (after the unit conversion, at the
+// default pitch range) and the pitch measured in the audio at its last
+// vowel: yes/no questions end on their highest target, at least 20 % above
+// the sentence's mean (over voiced units, weighted by duration); wh-
+// questions and statements end at least 10 % below it. The last vowel
+// sounds at its target within 5 % (measured over its last part, from 5/8
+// to 7/8 of it, where a final rise or fall arrives).
+TEST_P(SpokenVoices, QuestionsRiseToTheirEndWhQuestionsAndStatementsFall) {
+    struct Case {
+        const char* text;
+        bool rises;
+    };
+    const Case cases[] = {
+        {"Ali si že kupil kruh?", true},
+        {"A prideš jutri na kosilo?", true},
+        {"Ali je trgovina danes odprta?", true},
+        {"Kje je postaja?", false},
+        {"Kdaj se začne predstava?", false},
+        {"Zakaj si tako pozen?", false},
+        {"Danes je lep dan.", false},
+        {"Vlak pripelje ob osmih zvečer.", false},
+        {"Moja sestra živi v Mariboru.", false},
+    };
+    TPsola psola(config_);
+    const std::span<const std::int32_t> windows = psola.Tables().db.Windows();
+    double lowest = 1e9, highest = 0;
+    for (const Case& c : cases) {
+        const std::vector<Spoken> spoken = Speak(sint_, c.text);
+        ASSERT_EQ(spoken.size(), 1u) << c.text;
+        const Spoken& s = spoken[0];
+        double sum = 0, weight = 0;
+        int top = 0;
+        const PhonemeRecord* last = nullptr;
+        for (const PhonemeRecord& r : s.records) {
+            const std::string_view name = SymbolOf(r.symbol);
+            if (r.pitch_mid <= 0 || name == "_" || name == "-" || name == "=") continue;
+            sum += double(r.pitch_mid) * r.duration;
+            weight += r.duration;
+            top = std::max(top, r.pitch_mid);
+            if (IsVowelName(name)) last = &r;
+        }
+        ASSERT_TRUE(last && weight > 0) << c.text;
+        const double mean = sum / weight;
+        lowest = std::min(lowest, double(last->pitch_mid));
+        highest = std::max(highest, double(top));
+
+        // The last vowel in the audio.
+        std::vector<PhonemeRecord> list = s.records;
+        list.push_back(PhonemeRecord{});
+        ASSERT_EQ(psola.Run(list), 0) << c.text;
+        ASSERT_TRUE(std::equal(psola.Samples().begin(), psola.Samples().end(), s.samples.begin(),
+                               s.samples.end()));
+        const std::vector<std::int64_t> ends = EntryEnds(psola.Alophones(), windows);
+        double target = 0, measured = 0;
+        for (std::size_t i = ends.size(); i-- > 1;) {
+            const AlophoneEntry& e = psola.Alophones()[i];
+            if (!IsVowelName(SampaOfSymbol(e.symbol)) || !IsVoiced(e)) continue;
+            const std::int64_t l = ends[i] - ends[i - 1];
+            // Its last part, where a rise or fall arrives.
+            int n = 0;
+            for (std::int64_t t = 5 * l / 8; t < 7 * l / 8; t += 8, ++n)
+                target += TargetPitch(e, l, t);
+            target /= std::max(n, 1);
+            const double period =
+                MeasuredPeriod(psola.Samples(), static_cast<std::size_t>(ends[i - 1] + 5 * l / 8),
+                               static_cast<std::size_t>(ends[i - 1] + 7 * l / 8));
+            measured = period > 0 ? kSampleRate / period : 0;
+            break;
+        }
+        std::printf("%s: %-32s mean %5.1f Hz, last vowel %3d Hz (%+.1f semitones; measured %.1f "
+                    "Hz where %.1f is targeted)\n",
+                    GetParam(), c.text, mean, last->pitch_mid,
+                    12 * std::log2(last->pitch_mid / mean), measured, target);
+        if (c.rises) {
+            EXPECT_EQ(last->pitch_mid, top) << c.text;
+            EXPECT_GE(last->pitch_mid, 1.2 * mean) << c.text;
+        } else {
+            EXPECT_LE(last->pitch_mid, 0.9 * mean) << c.text;
+        }
+        EXPECT_NEAR(measured / target, 1.0, 0.05) << c.text;
+    }
+    std::printf("%s: targets from %.0f to %.0f Hz (%.1f semitones)\n", GetParam(), lowest, highest,
+                12 * std::log2(highest / lowest));
+}
+
 INSTANTIATE_TEST_SUITE_P(Voices, BundledVoices, ::testing::Values("quenlar-orin", "quenlar-tevo"));
+INSTANTIATE_TEST_SUITE_P(Voices, SpokenVoices, ::testing::Values("quenlar-orin", "quenlar-tevo"));
 
 }  // namespace
 }  // namespace tarvox
