@@ -423,8 +423,8 @@ void TMikro::Punctuation(MikroWord& w) const {
         const std::size_t at = p_.marks.find(w.mark);
         w.pause = At(p_.pause, at == std::string::npos ? 0 : at + 1);
     }
-    if (mode_ == 1) w.pause = w.pause * p_.k[34] / 100;
-    if (mode_ == 2) w.pause = w.pause * p_.k[35] / 100;
+    if (mode_ == 1) w.pause = w.pause * p_.k[kPauseScaleFast] / 100;
+    if (mode_ == 2) w.pause = w.pause * p_.k[kPauseScaleSlow] / 100;
     w.pause = ScaledPause(w.pause);
 }
 
@@ -554,8 +554,8 @@ void TMikro::Speed(MikroWord& w) const {
     for (std::size_t i = 0; i < w.phonemes.size(); ++i) {
         const auto p = static_cast<std::size_t>(w.phonemes[i]);
         const double d = w.duration[i];
-        const double factor = mode_ == 1 ? 100.0 - At(p_.shortening, p) * p_.k[0] / 100.0
-                                         : At(p_.lengthening, p) * p_.k[1] / 100.0 + 100.0;
+        const double factor = mode_ == 1 ? 100.0 - At(p_.shortening, p) * p_.k[kShorteningScale] / 100.0
+                                         : At(p_.lengthening, p) * p_.k[kLengtheningScale] / 100.0 + 100.0;
         w.duration[i] = Work(factor * d / 100.0 + 0.5);
     }
 }
@@ -573,12 +573,12 @@ void TMikro::Normalise(MikroWord& w) const {
     if (fine_ != 0) target -= static_cast<float>((49.0 - fine_) / 25.0);
     if (total <= 0 || target == 0.0f || !std::isfinite(target)) return;
     const float rate = 1000.0f * syllables / static_cast<float>(total) / target;
-    const float gain = static_cast<float>(p_.k[2 + static_cast<std::size_t>(mode_)]);
+    const float gain = static_cast<float>(p_.k[kRateGainNormal + static_cast<std::size_t>(mode_)]);
     const float correction = std::min(50.0f, (rate - 1.0f) * gain);
     const double q = (100.0 + correction) / 100.0;
     const double wanted = q * static_cast<double>(total);
 
-    switch (p_.k[47]) {
+    switch (p_.k[kRateMethod]) {
         case 2:
             for (int& d : w.duration) d = Work(d * (100.0 + correction) / 100.0 + 0.5);
             break;
@@ -711,17 +711,17 @@ void TMikro::Limits(MikroWord& w) const {
     for (std::size_t i = 0; i < n; ++i) {
         const auto p = static_cast<std::size_t>(w.phonemes[i]);
         const bool vowel = w.IsVowel(i);
-        const int factor = vowel ? p_.k[mode_ == 1 ? 43 : 41] : p_.k[mode_ == 1 ? 44 : 42];
+        const int factor = vowel ? p_.k[mode_ == 1 ? kVowelFloorFast : kVowelFloor] : p_.k[mode_ == 1 ? kConsonantFloorFast : kConsonantFloor];
         const long long floor = static_cast<long long>(At(p_.minimum, p)) * factor / 100;
         long long d = std::max<long long>(w.duration[i], floor);
-        d = d * p_.k[vowel ? 32 : 31] / 100;
+        d = d * p_.k[vowel ? kVowelScale : kConsonantScale] / 100;
         w.duration[i] = Work(d);
     }
     if ((w.position == 'k' || w.position == 'K') && !w.syllables.empty()) {
         const Syllable& last = w.syllables.back();
         for (int i = std::max(last.first, 0); i <= last.last && i < static_cast<int>(n); ++i) {
             int& d = w.duration[static_cast<std::size_t>(i)];
-            d = Work(static_cast<long long>(d) * p_.k[57] / 100);
+            d = Work(static_cast<long long>(d) * p_.k[kFinalLengthening] / 100);
         }
     }
 }

@@ -62,6 +62,51 @@
 namespace tarvox {
 
 // Everything read from the micro-prosody profile.
+// The numbered constants of "Konstante" that the micro prosody reads, by
+// name; the value is the constant's number in the list.
+enum MikroConstant : std::size_t {
+    kShorteningScale = 0,       // per-phoneme shortening, percent (fast)
+    kLengtheningScale = 1,      // per-phoneme lengthening, percent (slow)
+    kRateGainNormal = 2,        // rate-correction gain; + mode for fast, slow
+    kBasePitch = 5,             // B, F, L of a word in the default position
+    kFirstConsonantPitch = 6,
+    kLastConsonantPitch = 7,
+    kStressedRiseA = 10,        // word class b, accent type a: stressed,
+    kNextRiseA = 11,            //   next and second-next nucleus
+    kSecondNextRiseA = 12,
+    kStressedRiseC = 15,        // word class b, accent type c
+    kNextRiseC = 16,
+    kShortStressedRiseC = 18,   // the same in short words under rule 4
+    kShortNextRiseC = 19,
+    kOneNucleusRiseA = 20,      // word class o: nucleus, and the last phoneme
+    kOneNucleusLastA = 21,      //   above it (type a; type c below)
+    kOneNucleusRiseC = 25,
+    kOneNucleusLastC = 26,
+    kAccentRule = 30,           // the rule that sets the accent type, 0 to 4
+    kConsonantScale = 31,       // duration scale, percent
+    kVowelScale = 32,
+    kPauseScaleFast = 34,       // pause scale, percent
+    kPauseScaleSlow = 35,
+    kLargestRiseA = 36,         // between neighbouring nuclei
+    kLargestFallA = 37,
+    kLargestRiseC = 38,
+    kLargestFallC = 39,
+    kVowelFloor = 41,           // minimum-duration factor, percent
+    kConsonantFloor = 42,
+    kVowelFloorFast = 43,
+    kConsonantFloorFast = 44,
+    kJitter = 46,               // jitter amplitude, Hz
+    kRateMethod = 47,           // rate-normalisation method, 0 to 2
+    kFirstWordBasePitch = 50,   // B, F, L of a phrase's first word
+    kFirstWordFirstPitch = 51,
+    kFirstWordLastPitch = 52,
+    kLastWordBasePitch = 53,    // B, F, L of a word before final punctuation
+    kLastWordFirstPitch = 54,
+    kLastWordLastPitch = 55,
+    kLastWordNucleusRise = 56,
+    kFinalLengthening = 57,     // phrase-final lengthening, percent
+};
+
 struct MikroProfile {
     static constexpr std::size_t kMaxPhonemes = 64;
     static constexpr std::size_t kMaxPauses = 15;
@@ -86,7 +131,7 @@ struct MikroProfile {
         lengthening, shortening, minimum, ladder_centre, base_pitch, unstressed_pitch,
         stressed_pitch;
     std::array<std::array<float, 6>, 3> ta{};  // TA_Normalno, TA_Hitro, TA_Pocasi
-    std::array<std::int32_t, kConstants> k{};  // Konstante
+    std::array<std::int32_t, kConstants> k{};  // Konstante, by MikroConstant
     // Optional: the logarithmic rate scale (ratio 0: the speed modes).
     double speed_ratio = 0;     // Hitrost_razmerje, above 1 to count
     double pause_exponent = 1;  // Hitrost_pavze
@@ -156,7 +201,7 @@ class TMikro final : public IMicroProsody {
     // 0, -1 when the output cannot be prepared, -2 when processing fails.
     int Run(const char* transcription, int mode) override;
     std::span<const StageRecord> Records() const override { return records_; }
-    int ReferencePitch() const override { return (p_.k[6] + p_.k[7]) / 2; }
+    int ReferencePitch() const override { return (p_.k[kFirstConsonantPitch] + p_.k[kLastConsonantPitch]) / 2; }
     void SetTempo(int rate) override;
     // A rate of -10 to 10 with fractions (on the logarithmic scale; with
     // the speed modes, rounded to the nearest whole rate).

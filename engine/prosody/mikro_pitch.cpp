@@ -22,7 +22,7 @@ char TMikro::AccentType(const MikroWord& w) const {
     auto ends_in_vowel = [&](const Syllable& s) {
         return s.last >= 0 && w.IsVowel(static_cast<std::size_t>(s.last));
     };
-    const int rule = p_.k[30];
+    const int rule = p_.k[kAccentRule];
     switch (rule) {
         case 0:
             return w.FirstStressed() >= 0 ? 'a' : 'c';
@@ -55,9 +55,9 @@ void TMikro::Pitch(MikroWord& w) {
     };
 
     // 1. Targets.
-    int base = k[5], first = k[6], last = k[7];
-    if (w.position == 'Z') base = k[50], first = k[51], last = k[52];
-    if (w.position == 'K') base = k[53], first = k[54], last = k[55];
+    int base = k[kBasePitch], first = k[kFirstConsonantPitch], last = k[kLastConsonantPitch];
+    if (w.position == 'Z') base = k[kFirstWordBasePitch], first = k[kFirstWordFirstPitch], last = k[kFirstWordLastPitch];
+    if (w.position == 'K') base = k[kLastWordBasePitch], first = k[kLastWordFirstPitch], last = k[kLastWordLastPitch];
     for (int i = 0; i < n; ++i) {
         const auto ui = static_cast<std::size_t>(i);
         if (!w.IsVowel(ui)) {
@@ -76,30 +76,30 @@ void TMikro::Pitch(MikroWord& w) {
         }
     }
     if (syllables == 0) return;
-    if (w.position == 'K') nucleus(syllables - 1) += k[56];
+    if (w.position == 'K') nucleus(syllables - 1) += k[kLastWordNucleusRise];
 
     // 2. Accent shaping on the first stressed syllable.
     const bool type_a = w.accent_type == 'a';
     const int s = std::max(w.FirstStressed(), 0);
     if (w.word_class == 'b') {
-        int add[3] = {k[10], k[11], k[12]};
+        int add[3] = {k[kStressedRiseA], k[kNextRiseA], k[kSecondNextRiseA]};
         if (!type_a) {
-            const bool short_word = k[30] == 4 && syllables < 3;
-            add[0] = short_word ? k[18] : k[15];
-            add[1] = short_word ? k[19] : k[16];
+            const bool short_word = k[kAccentRule] == 4 && syllables < 3;
+            add[0] = short_word ? k[kShortStressedRiseC] : k[kStressedRiseC];
+            add[1] = short_word ? k[kShortNextRiseC] : k[kNextRiseC];
             add[2] = 0;
         }
         for (int j = 0; j < 3 && s + j < syllables; ++j) nucleus(s + j) += add[j];
     } else if (w.syllables[0].stress != 0) {
-        nucleus(0) += type_a ? k[20] : k[25];
+        nucleus(0) += type_a ? k[kOneNucleusRiseA] : k[kOneNucleusRiseC];
         if (std::clamp(w.syllables[0].nucleus, 0, n - 1) != n - 1)
-            pitch(n - 1) = nucleus(0) + (type_a ? k[21] : k[26]);
+            pitch(n - 1) = nucleus(0) + (type_a ? k[kOneNucleusLastA] : k[kOneNucleusLastC]);
     }
 
     // 3. Limits on the jumps between nuclei.
-    const int rise = type_a ? k[36] : k[38];
-    const int fall = type_a ? k[37] : k[39];
-    if (!type_a) nucleus(0) = std::min(nucleus(0), first + base + k[38]);
+    const int rise = type_a ? k[kLargestRiseA] : k[kLargestRiseC];
+    const int fall = type_a ? k[kLargestFallA] : k[kLargestFallC];
+    if (!type_a) nucleus(0) = std::min(nucleus(0), first + base + k[kLargestRiseC]);
     for (int j = 1; j < syllables; ++j) nucleus(j) = std::min(nucleus(j), nucleus(j - 1) + rise);
     for (int j = 0; j + 1 < syllables; ++j)
         nucleus(j) = std::min(nucleus(j), nucleus(j + 1) + fall);
@@ -130,8 +130,8 @@ void TMikro::Pitch(MikroWord& w) {
 
     // 5. Jitter: a whole number in -K[46] .. K[46], from the generator that
     // every run re-seeds.
-    if (k[46] > 0) {
-        const int amplitude = std::min(k[46], 1 << 20);
+    if (k[kJitter] > 0) {
+        const int amplitude = std::min(k[kJitter], 1 << 20);
         const auto span = static_cast<std::uint32_t>(2 * amplitude + 1);
         for (int i = 0; i < n; ++i) pitch(i) += static_cast<int>(jitter_() % span) - amplitude;
     }
