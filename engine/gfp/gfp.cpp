@@ -98,6 +98,9 @@ bool TGfp::InitProfile() {
     if (normalisation_.PrepareAbbreviations(p) != 0) return false;
     // pripravi_ure
     if (normalisation_.PrepareTimes(p) != 0) return false;
+    // Reading in context, the characters beyond the code page and the
+    // acronyms' letter names (present only when the profile has their lists).
+    if (normalisation_.PrepareReading(p) != 0) return false;
     // preberi_parametre: present values set the engine-wide switches.
     for (const char* key : {"kovrat_filter", "podpirajASCII7"}) {
         std::string value;

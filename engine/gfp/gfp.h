@@ -95,6 +95,10 @@ public:
     const Syllabifier& Syllables() const { return syllables_; }
     const Dictionary& Dictionaries() const { return dictionary_; }
     const PhraseList& Phrases() const { return phrases_; }
+    // What the voice reads for characters beyond Windows-1250: the request
+    // path converts a request's text with Utf16ToEngineText or
+    // Utf8ToEngineText (text/codepage.h) and these readings.
+    const CodePointReadings& CodePoints() const { return normalisation_.CodePoints(); }
 
 private:
     bool InitProfile();     // init_gfp_profile

@@ -11,10 +11,21 @@ int Normalisation::PrepareNumbers(Profile& profile) { return numbers_.Read(profi
 int Normalisation::PrepareAbbreviations(Profile& profile) { return abbreviations_.Read(profile); }
 int Normalisation::PrepareTimes(Profile& profile) { return times_.Read(profile); }
 
+int Normalisation::PrepareReading(Profile& profile) {
+    if (context_.Read(profile) != 0) return -1;
+    if (bytes_.Read(profile) != 0) return -1;
+    if (letter_names_.Read(profile) != 0) return -1;
+    return code_points_.Read(profile);
+}
+
 void Normalisation::Release() {
     numbers_ = NumberTables{};
     abbreviations_ = AbbreviationTable{};
     times_ = TimeTables{};
+    context_ = ContextTables{};
+    bytes_ = ByteReadings{};
+    letter_names_ = LetterNames{};
+    code_points_ = CodePointReadings{};
     // Drops whatever the division still held of an earlier text.
     splitter_ = SentenceSplitter{};
 }
@@ -26,6 +37,7 @@ TextSteps Normalisation::Steps() const {
         filter.sumniki_z_narekovaji = tables_.switches->sumniki_z_narekovaji;
         filter.kovrat_filter = tables_.switches->kovrat_filter;
     }
+    if (bytes_.Present()) filter.bytes = &bytes_;
     PhraseLookup phrases;
     if (const PhraseList* list = tables_.phrases)
         phrases = [list](std::string_view key) { return list->Lookup(key); };
@@ -33,8 +45,8 @@ TextSteps Normalisation::Steps() const {
     if (const Dictionary* dictionary = tables_.dictionary)
         capitals = [dictionary](std::string_view word) { return dictionary->Lookup(word).has_value(); };
     const bool sms = tables_.switches && tables_.switches->sms_delovanje;
-    return TextSteps{*tables_.classes, times_, abbreviations_, numbers_, std::move(phrases),
-                     std::move(capitals), filter, sms};
+    return TextSteps{*tables_.classes,  times_, abbreviations_, numbers_, std::move(phrases),
+                     std::move(capitals), filter, sms,           &context_, &letter_names_};
 }
 
 void Normalisation::PrepareText(std::string_view in, std::string& out, std::string& scratch) const {

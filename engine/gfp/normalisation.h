@@ -5,6 +5,8 @@
 //     PrepareNumbers        pripravi_stevilke   number words
 //     PrepareAbbreviations  pripravi_okrajsave  abbreviation table
 //     PrepareTimes          pripravi_ure        time-expression words
+//     PrepareReading        reading in context, characters above 0x7F and
+//                           beyond the code page, acronyms' letter names
 //   for every new text: PrepareText (the whole-text steps), then
 //     NextSentence(text) starts the sentence division;
 //   per sentence: NormaliseSentence (the per-sentence steps).
@@ -22,6 +24,10 @@
 #include <string_view>
 
 #include "text/abbreviations.h"
+#include "text/capitals.h"
+#include "text/character_filter.h"
+#include "text/codepage.h"
+#include "text/context_reader.h"
 #include "text/normaliser.h"
 #include "text/numbers.h"
 #include "text/sentence_splitter.h"
@@ -53,6 +59,8 @@ public:
     int PrepareNumbers(Profile& profile);
     int PrepareAbbreviations(Profile& profile);
     int PrepareTimes(Profile& profile);
+    // beri_v_sobesedilu with its tables, znaki_1250, imena_crk, znaki_unicode.
+    int PrepareReading(Profile& profile);
     // Frees the tables and the pending text.
     void Release();
 
@@ -73,6 +81,10 @@ public:
     // The per-sentence steps on ". " and at most 850 bytes of the sentence.
     void NormaliseSentence(std::string_view sentence, std::string& out) const;
 
+    // What the voice reads for characters beyond Windows-1250 (for the
+    // conversion of a request's text, before Convert).
+    const CodePointReadings& CodePoints() const { return code_points_; }
+
 private:
     TextSteps Steps() const;
 
@@ -80,6 +92,10 @@ private:
     NumberTables numbers_;
     AbbreviationTable abbreviations_;
     TimeTables times_;
+    ContextTables context_;
+    ByteReadings bytes_;
+    LetterNames letter_names_;
+    CodePointReadings code_points_;
     SentenceSplitter splitter_;
 };
 

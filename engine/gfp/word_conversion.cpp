@@ -45,6 +45,14 @@ void CutToLimit(std::string& out) {
 
 void WordConverter::AccentInto(std::string_view token, std::string& accented) {
     const CharClasses& classes = *t_.classes;
+    // A word whose stress the normalisation marked (an acronym spelled as
+    // one word, "esde/Es") keeps it.
+    if (token.size() > 1 && token.find('/') != kNone) {
+        accented.assign(1, ' ');
+        accented.append(token);
+        accented.push_back(' ');
+        return;
+    }
     if (t_.syllables) t_.syllables->AnalizaBesede(token, analysis_);
     int stressed = t_.accents ? t_.accents->StressByLists(token, classes) : 0;
     if (stressed != 0) {

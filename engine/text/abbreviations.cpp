@@ -34,7 +34,7 @@ int AbbreviationTable::Read(const Profile& profile) {
 }
 
 bool ExpandAbbreviations(std::string& text, const AbbreviationTable& table,
-                         const CharClasses& classes) {
+                         const CharClasses& classes, std::size_t limit) {
     if (table.Pairs().empty()) return true;
     std::string lower = text;
     classes.ToLower(lower);
@@ -67,7 +67,7 @@ bool ExpandAbbreviations(std::string& text, const AbbreviationTable& table,
         if (o.position < copied) continue;  // starts inside the previous occurrence
         const auto& pair = table.Pairs()[o.pair];
         rebuilt.append(text, copied, o.position - copied);
-        if (rebuilt.size() + pair.expansion.size() >= kTextBufferSize) return false;
+        if (rebuilt.size() + pair.expansion.size() >= limit) return false;
         const std::size_t first = rebuilt.size();
         rebuilt += pair.expansion;
         if (classes.In(static_cast<unsigned char>(text[o.position]), kVelikeCrke) &&
@@ -78,7 +78,7 @@ bool ExpandAbbreviations(std::string& text, const AbbreviationTable& table,
         if (o.followed_by_non_blank) rebuilt.push_back(' ');
     }
     rebuilt.append(text, copied, std::string::npos);
-    if (rebuilt.size() > kTextBufferSize) return false;
+    if (rebuilt.size() > limit) return false;
     text = std::move(rebuilt);
     return true;
 }

@@ -35,8 +35,9 @@ private:
 // Rewrites `text` in place. An occurrence counts at the text start or after
 // a character that is neither a letter nor a digit; an occurrence that
 // starts inside the previous one is skipped. When the result would reach
-// 10240 bytes the text stays as it was and the result is false.
+// `limit` bytes (10240 unless numbers were read out before) the text stays
+// as it was and the result is false.
 bool ExpandAbbreviations(std::string& text, const AbbreviationTable& table,
-                         const CharClasses& classes);
+                         const CharClasses& classes, std::size_t limit = 10240);
 
 }  // namespace tarvox

@@ -1,12 +1,49 @@
 #include "text/capitals.h"
 
+#include <vector>
+
+#include "base/diag.h"
+#include "base/profile.h"
 #include "lexicon/char_classes.h"
 #include "text/numbers.h"
 
 namespace tarvox {
 
+int LetterNames::Read(const Profile& profile) {
+    *this = LetterNames();
+    std::vector<std::string> items;
+    if (profile.GetItems("imena_crk", '\t', items) < 0) return 0;
+    if (items.empty() || items.size() % 3 != 0) {
+        ReportError("Napaka: v ini datoteki (ini_gfp): imena_crk");
+        return -1;
+    }
+    for (std::size_t i = 0; i < items.size(); i += 3) {
+        if (items[i].size() != 1 || items[i + 2].find('/') == std::string::npos) {
+            ReportError("Napaka: v ini datoteki (ini_gfp): imena_crk");
+            return -1;
+        }
+        const auto c = static_cast<unsigned char>(items[i][0]);
+        plain_[c] = items[i + 1];
+        stressed_[c] = items[i + 2];
+    }
+    present_ = true;
+    return 0;
+}
+
+std::string LetterNames::Spell(std::string_view run) const {
+    std::string word;
+    for (std::size_t k = 0; k < run.size(); ++k) {
+        const auto c = static_cast<unsigned char>(run[k]);
+        const std::string& name = k + 1 == run.size() ? stressed_[c] : plain_[c];
+        if (name.empty()) return {};
+        word += name;
+    }
+    return word;
+}
+
 void CapitalsAndAcronyms(std::string& sentence, const CharClasses& classes,
-                         const CapitalFormLookup& is_entry, bool sms_delovanje) {
+                         const CapitalFormLookup& is_entry, bool sms_delovanje,
+                         const LetterNames* names) {
     const std::string_view s = sentence;
     auto u = [](char c) { return static_cast<unsigned char>(c); };
     auto upper = [&](char c) { return classes.In(u(c), kVelikeCrke); };
@@ -91,7 +128,13 @@ void CapitalsAndAcronyms(std::string& sentence, const CharClasses& classes,
             }
             continue;
         }
-        if (run.size() == 1 && sentence_start) {
+        const std::string spelled =
+            names && names->Present() && !(run.size() == 1 && sentence_start) ? names->Spell(run) : std::string();
+        if (!spelled.empty()) {
+            if (!out.empty() && out.back() != ' ') out.push_back(' ');
+            out += spelled;
+            out.push_back(' ');
+        } else if (run.size() == 1 && sentence_start) {
             out.push_back(classes.ToLower(run[0]));
             out.push_back(' ');
         } else {

@@ -1,6 +1,10 @@
 #include "text/character_filter.h"
 
 #include <array>
+#include <vector>
+
+#include "base/diag.h"
+#include "base/profile.h"
 
 namespace tarvox {
 namespace {
@@ -36,7 +40,46 @@ bool IsSevenBitLetterSign(unsigned char c) {
     }
 }
 
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
 }  // namespace
+
+int ByteReadings::Read(const Profile& profile) {
+    *this = ByteReadings();
+    std::vector<std::string> items;
+    if (profile.GetItems("znaki_1250", '\t', items) < 0) return 0;
+    if (items.size() % 2 != 0) {
+        ReportError("Napaka: v ini datoteki (ini_gfp): znaki_1250");
+        return -1;
+    }
+    for (std::size_t i = 0; i < items.size(); i += 2) {
+        const std::string& hex = items[i];
+        if (hex.size() != 2 || HexDigit(hex[0]) < 0 || HexDigit(hex[1]) < 0) {
+            ReportError("Napaka: v ini datoteki (ini_gfp): znaki_1250");
+            return -1;
+        }
+        const auto byte = static_cast<unsigned char>(HexDigit(hex[0]) * 16 + HexDigit(hex[1]));
+        std::string text;  // "\xHH" stands for a byte (a blank: "\x20")
+        const std::string& item = items[i + 1];
+        for (std::size_t k = 0; k < item.size(); ++k) {
+            if (item[k] == '\\' && k + 3 < item.size() && item[k + 1] == 'x' && HexDigit(item[k + 2]) >= 0 &&
+                HexDigit(item[k + 3]) >= 0) {
+                text.push_back(static_cast<char>(HexDigit(item[k + 2]) * 16 + HexDigit(item[k + 3])));
+                k += 3;
+            } else {
+                text.push_back(item[k]);
+            }
+        }
+        Set(byte, text == "=" ? std::string(1, static_cast<char>(byte)) : text == "_" ? std::string() : text);
+    }
+    present_ = true;
+    return 0;
+}
 
 unsigned char MapLetter(unsigned char c) {
     for (const LetterRow& row : kLetterRows) {
@@ -52,7 +95,16 @@ void FilterCharacters(std::string_view in, std::string& out, const FilterSwitche
         unsigned char c = static_cast<unsigned char>(in[i]);
         if (!switches.podpiraj_ascii7 && IsSevenBitLetterSign(c)) c = ' ';
         c = MapLetter(c);
-        if (switches.sumniki_z_narekovaji && c == '"') {
+        if (switches.bytes && c != 0x80 && (c >= 0x80 || (c < 0x20 && c != '\n' && c != '\r'))) {
+            if (c < 0x20) {
+                out.push_back(' ');
+            } else if (const auto& text = switches.bytes->Find(c)) {
+                out += *text;
+            } else {
+                Trace("Znak brez branja: " + std::to_string(c));
+                out.push_back(' ');
+            }
+        } else if (switches.sumniki_z_narekovaji && c == '"') {
             char written = '"';
             if (i + 1 < in.size()) {
                 switch (in[i + 1]) {

@@ -2,6 +2,10 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
+
+#include "base/diag.h"
+#include "base/profile.h"
 
 namespace tarvox {
 namespace {
@@ -153,6 +157,166 @@ std::string Cp1250ToUtf8(std::string_view text) {
         const char32_t cp = CodePointFromCp1250(static_cast<unsigned char>(c));
         if (cp == 0 && c != '\0') out.push_back('?');
         else AppendUtf8(out, cp);
+    }
+    return out;
+}
+
+namespace {
+
+bool IsEmoji(char32_t cp) {
+    return (cp >= 0x1F000 && cp <= 0x1FAFF) || (cp >= 0x2600 && cp <= 0x27BF) ||
+           (cp >= 0x2B00 && cp <= 0x2BFF) || (cp >= 0x1F1E6 && cp <= 0x1F1FF);
+}
+
+// Characters that are read as nothing: joiners, variation selectors,
+// combining marks, the byte order mark, soft hyphen's relatives.
+bool IsSilent(char32_t cp) {
+    return (cp >= 0x0300 && cp <= 0x036F) || (cp >= 0x200B && cp <= 0x200F) || cp == 0x2060 ||
+           (cp >= 0xFE00 && cp <= 0xFE0F) || cp == 0xFEFF || (cp >= 0xE0100 && cp <= 0xE01EF) ||
+           (cp >= 0x1F3FB && cp <= 0x1F3FF) || (cp >= 0xE0020 && cp <= 0xE007F);
+}
+
+char Cp1250FromLetterCode(char c) {
+    switch (c) {
+        case '~': return static_cast<char>(0xE8);
+        case '^': return static_cast<char>(0xC8);
+        case '{': return static_cast<char>(0x9A);
+        case '[': return static_cast<char>(0x8A);
+        case '`': return static_cast<char>(0x9E);
+        case '@': return static_cast<char>(0x8E);
+        default: return c;
+    }
+}
+
+void Unreadable(char32_t cp) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string code;
+    for (int shift = cp > 0xFFFF ? 20 : 12; shift >= 0; shift -= 4) code.push_back(kHex[(cp >> shift) & 0xF]);
+    Trace("Znak brez branja: U+" + code);
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t at = i;
+        if (NextCodePoint(bytes, i) == 0xFFFD) {
+            // U+FFFD itself, written correctly, is valid.
+            if (i - at != 3 || bytes.substr(at, 3) != "\xEF\xBF\xBD") return false;
+        }
+    }
+    return true;
+}
+
+void CodePointReadings::Set(char32_t cp, std::string_view text) {
+    std::string bytes;
+    if (text.size() > 1 && text.front() == '_') {
+        // A name, read as a word of its own.
+        bytes.push_back(' ');
+        for (char c : text.substr(1)) bytes.push_back(c == '_' ? ' ' : Cp1250FromLetterCode(c));
+        bytes.push_back(' ');
+    } else if (text != "_") {
+        for (char c : text) bytes.push_back(Cp1250FromLetterCode(c));
+    }
+    table_[cp] = std::move(bytes);
+}
+
+const std::string* CodePointReadings::Find(char32_t cp) const {
+    const auto it = table_.find(cp);
+    return it == table_.end() ? nullptr : &it->second;
+}
+
+int CodePointReadings::Read(const Profile& profile) {
+    table_.clear();
+    std::vector<std::string> items;
+    if (profile.GetItems("znaki_unicode", '\t', items) < 0) return 0;
+    auto fail = [this] {
+        table_.clear();
+        ReportError("Napaka: v ini datoteki (ini_gfp): znaki_unicode");
+        return -1;
+    };
+    if (items.size() % 2 != 0) return fail();
+    for (std::size_t i = 0; i < items.size(); i += 2) {
+        const std::string& hex = items[i];
+        if (hex.empty() || hex.size() > 6) return fail();
+        char32_t cp = 0;
+        for (char h : hex) {
+            int v = -1;
+            if (h >= '0' && h <= '9') v = h - '0';
+            else if (h >= 'A' && h <= 'F') v = h - 'A' + 10;
+            else if (h >= 'a' && h <= 'f') v = h - 'a' + 10;
+            if (v < 0) return fail();
+            cp = cp * 16 + static_cast<char32_t>(v);
+        }
+        Set(cp, items[i + 1]);
+    }
+    return 0;
+}
+
+void AppendEngineText(std::string& out, char32_t cp, const CodePointReadings* readings) {
+    if (cp == '\t' || cp == '\n' || cp == '\r') {
+        out.push_back(static_cast<char>(cp));
+        return;
+    }
+    if (cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp < 0xA0 && cp != 0x85)) {
+        out.push_back(' ');
+        return;
+    }
+    if (cp == 0x85 || cp == 0x2028 || cp == 0x2029) {
+        out.push_back('\n');
+        return;
+    }
+    if (cp == 0x2212 || cp == 0x2010 || cp == 0x2011) {
+        out.push_back('-');
+        return;
+    }
+    const char b = Cp1250FromCodePoint(cp);
+    if (b != '?' || cp == '?') {
+        out.push_back(b);
+        return;
+    }
+    if (!readings) {
+        out.push_back('?');
+        return;
+    }
+    if (const std::string* text = readings->Find(cp)) {
+        out += *text;
+        return;
+    }
+    if (IsSilent(cp)) return;
+    Unreadable(cp);
+    if (!IsEmoji(cp)) out.push_back(' ');
+}
+
+std::string Utf8ToEngineText(std::string_view utf8, const CodePointReadings* readings) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) AppendEngineText(out, NextCodePoint(utf8, i), readings);
+    return out;
+}
+
+std::string Utf16ToEngineText(std::u16string_view utf16, const CodePointReadings* readings) {
+    std::string out;
+    out.reserve(utf16.size());
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        char32_t cp = utf16[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+            utf16[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        AppendEngineText(out, cp, readings);
+    }
+    return out;
+}
+
+std::string Cp1250ToEngineText(std::string_view bytes) {
+    std::string out(bytes);
+    for (char& c : out) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b < 0x20 && b != '\t' && b != '\n' && b != '\r') || b == 0x7F) c = ' ';
     }
     return out;
 }

@@ -6,8 +6,8 @@
 namespace tarvox {
 namespace {
 
-void Bounded(std::string& text) {
-    if (text.size() > kTextBufferSize) text.resize(kTextBufferSize);
+void Bounded(std::string& text, std::size_t limit = kTextBufferSize) {
+    if (text.size() > limit) text.resize(limit);
 }
 
 }  // namespace
@@ -18,10 +18,17 @@ void PrepareText(std::string_view text, const TextSteps& steps, std::string& out
     Bounded(scratch);
     ExpandTimes(scratch, out, steps.times, steps.classes);
     Bounded(out);
-    ExpandAbbreviations(out, steps.abbreviations, steps.classes);
-    Bounded(out);
-    SubstitutePhrases(out, steps.phrases, steps.classes);
-    Bounded(out);
+    std::size_t limit = kTextBufferSize;
+    if (steps.context && steps.context->Enabled()) {
+        ReadInContext(out, scratch, *steps.context, steps.numbers, steps.classes, &steps.abbreviations);
+        out.swap(scratch);
+        limit = kTextBufferSize * kReadTextFactor;
+        Bounded(out, limit);
+    }
+    ExpandAbbreviations(out, steps.abbreviations, steps.classes, limit);
+    Bounded(out, limit);
+    SubstitutePhrases(out, steps.phrases, steps.classes, limit);
+    Bounded(out, limit);
 }
 
 std::string PrepareText(std::string_view text, const TextSteps& steps) {
@@ -37,7 +44,7 @@ void NormaliseSentence(std::string_view sentence, const TextSteps& steps, std::s
     ExpandUnits(out, steps.classes);
     // On failure the numbers stay as written (the sentence is not changed).
     ExpandNumbers(out, steps.numbers, steps.classes);
-    CapitalsAndAcronyms(out, steps.classes, steps.capitals, steps.sms_delovanje);
+    CapitalsAndAcronyms(out, steps.classes, steps.capitals, steps.sms_delovanje, steps.letter_names);
 }
 
 std::string NormaliseSentence(std::string_view sentence, const TextSteps& steps) {

@@ -2,8 +2,10 @@
 // through here, and so do the tests and benchmarks of the text steps.
 //
 //   whole text (at most 10240 bytes in, every step's output bounded to
-//   10240 bytes): character filter, clock times, abbreviations, phrases;
-//   then the sentence division;
+//   10240 bytes): character filter, clock times, reading in context (when
+//   the profile asks for it; its words may lengthen the text, and the
+//   later steps may then write kReadTextFactor times as much),
+//   abbreviations, phrases; then the sentence division;
 //   per sentence (". " + at most 850 bytes of the sentence): units,
 //   numbers, capitals.
 #pragma once
@@ -16,6 +18,7 @@
 #include "text/abbreviations.h"
 #include "text/capitals.h"
 #include "text/character_filter.h"
+#include "text/context_reader.h"
 #include "text/numbers.h"
 #include "text/phrases.h"
 #include "text/time_expressions.h"
@@ -36,7 +39,15 @@ struct TextSteps {
     CapitalFormLookup capitals;  // may be empty: no dictionary
     FilterSwitches filter;
     bool sms_delovanje = false;
+    // Numbers, units and abbreviations read in context, when given and
+    // enabled; acronyms spelled as one word of letter names, when given.
+    const ContextTables* context = nullptr;
+    const LetterNames* letter_names = nullptr;
 };
+
+// After the reading in context the whole-text steps may write this many
+// times the text buffer.
+inline constexpr std::size_t kReadTextFactor = 4;
 
 // The whole-text steps on the first 10240 bytes of `text`, into `out`
 // (replaced); `scratch` is a second buffer the steps alternate with.

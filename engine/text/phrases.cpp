@@ -15,7 +15,8 @@ struct Token {
 
 }  // namespace
 
-void SubstitutePhrases(std::string& text, const PhraseLookup& lookup, const CharClasses& classes) {
+void SubstitutePhrases(std::string& text, const PhraseLookup& lookup, const CharClasses& classes,
+                       std::size_t limit) {
     if (!lookup || text.empty()) return;
     auto is_separator = [&](char c) {
         const auto u = static_cast<unsigned char>(c);
@@ -73,11 +74,11 @@ void SubstitutePhrases(std::string& text, const PhraseLookup& lookup, const Char
         }
         copied = tokens[t + best - 1].end;
         t += best;
-        if (out.size() >= kTextBufferSize) break;
+        if (out.size() >= limit) break;
     }
     if (copied == 0 && out.empty()) return;  // nothing replaced
-    if (out.size() < kTextBufferSize) out.append(text, copied, std::string::npos);
-    if (out.size() > kTextBufferSize) out.resize(kTextBufferSize);
+    if (out.size() < limit) out.append(text, copied, std::string::npos);
+    if (out.size() > limit) out.resize(limit);
     text = std::move(out);
 }
 
