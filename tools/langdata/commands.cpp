@@ -7,6 +7,8 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "base/config.h"
@@ -19,6 +21,7 @@
 #include "lexicon.h"
 #include "lexicon/char_classes.h"
 #include "lexicon/syllables.h"
+#include "readings.h"
 #include "stats.h"
 
 namespace ld = tarvox::langdata;
@@ -183,9 +186,47 @@ int EvaluateWords(const std::string& voice, const std::string& lexicon, const st
     return 0;
 }
 
+// The ending table and exception list of the word forms' readings, from
+// listings of an analyser's paths.
+int WriteReadings(const std::vector<std::string>& listings, const std::string& lemma_file,
+                  const std::string& out) {
+    std::string text;
+    for (const std::string& path : listings) {
+        const auto bytes = tarvox::ReadWholeFile(path);
+        if (!bytes) {
+            std::cerr << "cannot read " << path << "\n";
+            return 1;
+        }
+        text.append(bytes->data(), bytes->size());
+        text.push_back('\n');
+    }
+    std::set<std::string> lemmas;
+    if (!lemma_file.empty()) {
+        const auto bytes = tarvox::ReadWholeFile(lemma_file);
+        if (!bytes) {
+            std::cerr << "cannot read " << lemma_file << "\n";
+            return 1;
+        }
+        std::istringstream in(std::string(bytes->data(), bytes->size()));
+        std::string line;
+        while (std::getline(in, line)) {
+            while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+            if (!line.empty() && line[0] != '#') lemmas.insert(line);
+        }
+    }
+    std::size_t skipped = 0;
+    const auto forms = ld::ReadParadigmListing(text, skipped);
+    const ld::ReadingTables tables = ld::BuildReadingTables(forms, lemmas, ld::EndingOptions{});
+    if (!WriteFile(out, ld::ProfileLists(tables))) return 1;
+    std::cout << forms.size() << " forms (" << skipped << " lines skipped): " << tables.endings.size()
+              << " endings, " << tables.exceptions.size() << " exceptions written to " << out << "\n";
+    return 0;
+}
+
 // The values of the command line, kept alive by the subcommands' callbacks.
 struct Options {
-    std::string lexicon, out, profile, dir, voice, part = "held-out";
+    std::string lexicon, out, profile, dir, voice, part = "held-out", lemmas;
+    std::vector<std::string> listings;
     int show = 0;
     int fold = -1;
     bool letter_code = false;
@@ -193,7 +234,7 @@ struct Options {
     ld::TableOptions table;
 };
 
-constexpr std::array<std::string_view, 3> kCommands = {"dictionary", "stats", "evaluate"};
+constexpr std::array<std::string_view, 4> kCommands = {"dictionary", "stats", "evaluate", "readings"};
 
 }  // namespace
 
@@ -240,6 +281,13 @@ void AddLangdataCommands(CLI::App& app, int& status) {
     e->callback([o, &status] {
         status = EvaluateWords(o->voice, o->lexicon, o->part, o->show, o->letter_code, !o->no_dictionary);
     });
+
+    CLI::App* r = app.add_subcommand(
+        "readings", "derive the ending table and exception list of word forms' readings");
+    r->add_option("listings", o->listings, "analyser path listings (lemma<tags>:form lines)")->required();
+    r->add_option("--exceptions", o->lemmas, "lemmas (one a line) whose forms the endings must not miss");
+    r->add_option("-o,--out", o->out, "file to write the two profile lists to")->required();
+    r->callback([o, &status] { status = WriteReadings(o->listings, o->lemmas, o->out); });
 }
 
 int RunLangdataTool(int argc, const char* const* argv, const std::string& description) {
