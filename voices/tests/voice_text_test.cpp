@@ -19,6 +19,7 @@
 #include "lexicon/char_classes.h"
 #include "support/test_files.h"
 #include "text/abbreviations.h"
+#include "text/context_reader.h"
 #include "text/normaliser.h"
 #include "text/numbers.h"
 #include "text/time_expressions.h"
@@ -36,7 +37,8 @@ protected:
     static void SetUpTestSuite() {
         static Profile profile(VoiceSource() + "gfp.ini", false);
         ok_ = profile.IsLoaded() && classes_.Read(profile) == 0 && times_.Read(profile) == 0 &&
-              abbreviations_.Read(profile) == 0 && numbers_.Read(profile) == 0;
+              abbreviations_.Read(profile) == 0 && numbers_.Read(profile) == 0 &&
+              context_.Read(profile) == 0;
         // Capital forms of the hand-written dictionary (acronyms).
         const std::string dct = testing::ReadFile(VoiceSource() + "slovarji/osnovni.dct");
         std::size_t i = 0;
@@ -53,7 +55,7 @@ protected:
     static std::string Normalise(const std::string& text) {
         TextSteps steps{classes_, times_, abbreviations_, numbers_, {},
                         [](std::string_view w) { return capitals_.count(std::string(w)) > 0; },
-                        FilterSwitches{}, false};
+                        FilterSwitches{}, false, &context_};
         std::string out;
         for (const std::string& s : NormaliseText(text, steps)) {
             if (!out.empty()) out += " | ";
@@ -68,6 +70,7 @@ protected:
     static inline TimeTables times_;
     static inline AbbreviationTable abbreviations_;
     static inline NumberTables numbers_;
+    static inline ContextTables context_;
     static inline std::set<std::string> capitals_;
 };
 
