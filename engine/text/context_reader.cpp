@@ -6,6 +6,7 @@
 #include "base/diag.h"
 #include "base/profile.h"
 #include "lexicon/char_classes.h"
+#include "text/abbreviations.h"
 #include "text/numbers.h"
 
 namespace tarvox {
@@ -135,13 +136,14 @@ Agreement AgreeNumber(std::uint64_t value, bool decimal, std::string_view govern
 
 // An adjective (an ordinal, a title) before a word with readings r1.
 Agreement AgreeAdjective(std::string_view governed, const Readings* r1, const Readings* r2,
-                         bool singular_only, Case otherwise) {
+                         bool singular_only, Case otherwise, bool prefer_otherwise = false) {
     Agreement best;
     int best_score = -1;
     if (r1) {
         int index = 0;
         for (const WordReading& x : *r1) {
-            const int rank = CaseRank(x.grammatical_case, governed);
+            int rank = CaseRank(x.grammatical_case, governed);
+            if (prefer_otherwise && governed.empty()) rank = x.grammatical_case == otherwise ? 0 : rank + 1;
             if (rank >= 0 && (!singular_only || x.number == Number::kSingular)) {
                 const int score = (Supported(r2, x.gender, x.number, x.grammatical_case) ? 0 : 1000) +
                                   rank * 50 + index;
@@ -216,8 +218,12 @@ struct Lexed {
 class Reader {
 public:
     Reader(std::string_view in, std::string& out, const ContextTables& t, const NumberTables& n,
-           const CharClasses& cl)
-        : in_(in), out_(out), t_(t), g_(t.grammar), n_(n), cl_(cl) {}
+           const CharClasses& cl, const AbbreviationTable* abbreviations)
+        : in_(in), out_(out), t_(t), g_(t.grammar), n_(n), cl_(cl) {
+        if (abbreviations)
+            for (const auto& pair : abbreviations->Pairs())
+                if (pair.abbreviation.find(' ') != std::string::npos) multiword_.push_back(pair.abbreviation);
+    }
 
     void Run();
 
@@ -253,6 +259,10 @@ private:
     std::string_view CasesBefore(std::size_t i) const;
     // The case of a unit or magnitude after the number at i.
     Case UnitCase(std::size_t i, std::string_view governed) const;
+    bool AfterAccusativeVerb(std::size_t i) const;
+    // The cases a number at i may take when no preposition governs it: all,
+    // the accusative first after a verb of the accusative list.
+    std::string_view OpenCases(std::size_t i) const { return AfterAccusativeVerb(i) ? "412356" : ""; }
     bool SentenceStartBefore(std::size_t i) const;
     const Readings* WordReadings(std::size_t i, std::size_t* end = nullptr) const;
 
@@ -262,11 +272,23 @@ private:
     const ContextTables::Magnitude* MagnitudeAt(std::size_t i, std::size_t& end) const;
 
     std::size_t Number(std::size_t i, char sign);
+    // After the first number of a range: the range word for a dash.
+    std::size_t RangeWord(std::size_t after) {
+        const std::size_t d = SkipBlanks(after);
+        if (At(d) == '-') {
+            Emit(t_.range_word);
+            out_.push_back(' ');
+            return SkipBlanks(d + 1);
+        }
+        if (AlNum(after)) out_.push_back(' ');
+        return after;
+    }
     std::size_t Word(std::size_t i);
 
     void Emit(std::string_view words);
     std::string Citation(std::uint64_t value) const;
-    std::string Cardinal(std::uint64_t value, Gender g, Case c) const;
+    // With `agree` false the last word stays as counted ("ena", "dva").
+    std::string Cardinal(std::uint64_t value, Gender g, Case c, bool agree = true) const;
     std::string Ordinal(std::uint64_t value, const Agreement& a) const;
     std::string Decimal(const Lexed& x, Case c) const;
     std::string Digits(std::string_view digits) const;
@@ -283,22 +305,44 @@ private:
     const Grammar& g_;
     const NumberTables& n_;
     const CharClasses& cl_;
+    std::vector<std::string> multiword_;
 };
 
 std::string_view Reader::CasesBefore(std::size_t i) const {
     std::size_t start = 0;
     std::string word = WordBefore(i, start);
+    if (!word.empty() && g_.IsConjunction(word)) {
+        // "med 5 in 10", "med 1. in 3.": the preposition before the first.
+        std::size_t b = start;
+        while (b > 0 && in_[b - 1] == ' ') --b;
+        if (b > 0 && in_[b - 1] == '.') --b;
+        const std::size_t digits_end = b;
+        while (b > 0 && (Digit(in_[b - 1]) || in_[b - 1] == ',')) --b;
+        if (b < digits_end) word = WordBefore(b, start);
+    }
     if (!word.empty() && g_.IsTransparent(word)) word = WordBefore(start, start);
     if (word.empty()) return {};
     return g_.PrepositionCases(word);
 }
 
+bool Reader::AfterAccusativeVerb(std::size_t i) const {
+    std::size_t start = 0;
+    std::string word = WordBefore(i, start);
+    // Past an auxiliary or a pronoun ("kupil sem", "dal mu je").
+    for (int k = 0; k < 2 && !word.empty(); ++k) {
+        const Readings* r = g_.ReadingsOf(word);
+        if (!r || !r->empty()) break;
+        const auto& verbs = t_.accusative_verbs;
+        if (std::find(verbs.begin(), verbs.end(), word) != verbs.end()) return true;
+        word = WordBefore(start, start);
+    }
+    const auto& verbs = t_.accusative_verbs;
+    return std::find(verbs.begin(), verbs.end(), word) != verbs.end();
+}
+
 Case Reader::UnitCase(std::size_t i, std::string_view governed) const {
     if (!governed.empty()) return FirstCase(governed, Case::kNominative);
-    std::size_t start = 0;
-    const std::string word = WordBefore(i, start);
-    const auto& verbs = t_.accusative_verbs;
-    return std::find(verbs.begin(), verbs.end(), word) != verbs.end() ? Case::kAccusative : Case::kNominative;
+    return AfterAccusativeVerb(i) ? Case::kAccusative : Case::kNominative;
 }
 
 bool Reader::SentenceStartBefore(std::size_t i) const {
@@ -321,10 +365,15 @@ Lexed Reader::Lex(std::size_t i) const {
     Lexed x;
     std::size_t q = i;
     while (Digit(At(q))) x.digits.push_back(in_[q++]);
-    // Groups of three after a first group of one to three digits.
+    // Groups of three after a first group of one to three digits; a blank
+    // separates groups only when no number stands just before (telephone
+    // numbers are read group by group).
+    std::size_t before = i;
+    while (before > 0 && in_[before - 1] == ' ') --before;
+    const bool after_number = before < i && before > 0 && Digit(in_[before - 1]);
     if (x.digits.size() <= 3 && x.digits[0] != '0') {
         char separator = '\0';
-        while ((At(q) == '.' || At(q) == ' ') && (separator == '\0' || At(q) == separator) &&
+        while ((At(q) == '.' || (At(q) == ' ' && !after_number)) && (separator == '\0' || At(q) == separator) &&
                Digit(At(q + 1)) && Digit(At(q + 2)) && Digit(At(q + 3)) && !Digit(At(q + 4))) {
             separator = in_[q];
             x.digits.append(in_.substr(q + 1, 3));
@@ -401,7 +450,7 @@ void Reader::Emit(std::string_view words) {
 }
 
 std::string Reader::Citation(std::uint64_t value) const {
-    return Cardinal(value, Gender::kMasculine, Case::kNominative);
+    return Cardinal(value, Gender::kMasculine, Case::kNominative, false);
 }
 
 std::string Reader::Digits(std::string_view digits) const {
@@ -413,7 +462,7 @@ std::string Reader::Digits(std::string_view digits) const {
     return s;
 }
 
-std::string Reader::Cardinal(std::uint64_t value, Gender g, Case c) const {
+std::string Reader::Cardinal(std::uint64_t value, Gender g, Case c, bool agree) const {
     std::string s;
     auto append = [&s](std::string_view w) {
         if (w.empty()) return;
@@ -438,7 +487,7 @@ std::string Reader::Cardinal(std::uint64_t value, Gender g, Case c) const {
     if (NumberWords(n_, static_cast<long>(rest), {}, false, words, error) < 0) return Digits(std::to_string(value));
     while (!words.empty() && words.back() == ' ') words.pop_back();
     const std::uint64_t r = rest % 100;
-    if (rest != 0 && r != 0) {
+    if (agree && rest != 0 && r != 0) {
         const std::size_t last = words.rfind(' ') == std::string::npos ? 0 : words.rfind(' ') + 1;
         const std::string word = words.substr(last);
         std::string replaced;
@@ -475,7 +524,9 @@ std::string Reader::Fraction(std::string_view digits) const {
     return s;
 }
 
-std::string Reader::Decimal(const Lexed& x, Case c) const {
+std::string Reader::Decimal(const Lexed& x, Case) const {
+    // Decimals are not declined: "z nic cela tri sekunde".
+    const Case c = Case::kNominative;
     const std::uint64_t whole = x.Value();
     std::string s;
     if (t_.decimal_comma && t_.decimal_comma->declines) {
@@ -570,10 +621,19 @@ std::size_t Reader::Number(std::size_t i, char sign) {
                 return finish(x.end + 1);
             }
         }
-        // An ordinal before a lower-case word.
+        // An ordinal before a lower-case word (past "in 3." to the noun).
         if (k > x.end + 1 && LowerLetter(k)) {
+            std::size_t noun = k;
+            const std::size_t ce = WordEnd(k);
+            if (g_.IsConjunction(Lower(k, ce)) || Lower(k, ce) == t_.range_word) {
+                std::size_t d = SkipBlanks(ce);
+                if (Digit(At(d))) {
+                    while (Digit(At(d))) ++d;
+                    if (At(d) == '.' && At(d + 1) == ' ') noun = SkipBlanks(d + 1);
+                }
+            }
             std::size_t e1 = 0;
-            const Readings* r1 = WordReadings(k, &e1);
+            const Readings* r1 = WordReadings(noun, &e1);
             const Readings* r2 = At(e1) == ' ' ? WordReadings(e1 + 1) : nullptr;
             const Agreement a = AgreeAdjective(governed, r1, r2, false, Case::kNominative);
             Emit(Ordinal(value, a));
@@ -593,11 +653,11 @@ std::size_t Reader::Number(std::size_t i, char sign) {
     bool range = false;
     {
         std::size_t w = k;
-        if (At(w) == '-' || (U(At(w)) == 0x96)) {
+        if (At(w) == '-') {
             w = SkipBlanks(w + 1);
         } else {
             const std::size_t e = WordEnd(w);
-            if (e > w && Lower(w, e) == t_.range_word) w = SkipBlanks(e);
+            if (e > w && (Lower(w, e) == t_.range_word || g_.IsConjunction(Lower(w, e)))) w = SkipBlanks(e);
         }
         if (w > k && Digit(At(w))) {
             const Lexed second = Lex(w);
@@ -609,8 +669,8 @@ std::size_t Reader::Number(std::size_t i, char sign) {
     std::size_t end = 0;
     if (const auto* m = MagnitudeAt(k, end)) {
         const Case c = UnitCase(sign_at, governed);
-        Emit(decimal ? Decimal(x, c) : Cardinal(value, m->phrase.gender, c));
-        if (range) return finish(after);
+        Emit(decimal ? Decimal(x, c) : Cardinal(value, m->phrase.gender, c, m->phrase.declines));
+        if (range) return RangeWord(after);
         const NounForm f = CountForm(value, decimal, c);
         Emit(g_.Inflect(m->phrase, f.number, f.grammatical_case));
         std::size_t unit_end = 0;
@@ -624,7 +684,7 @@ std::size_t Reader::Number(std::size_t i, char sign) {
     if (const auto* unit = UnitAt(k, end)) {
         const Case c = UnitCase(sign_at, governed);
         Emit(decimal ? Decimal(x, c) : Cardinal(value, unit->phrase.gender, c));
-        if (range) return finish(after);
+        if (range) return RangeWord(after);
         const NounForm f = CountForm(value, decimal, c);
         Emit(g_.Inflect(unit->phrase, f.number, f.grammatical_case));
         return finish(end);
@@ -637,12 +697,7 @@ std::size_t Reader::Number(std::size_t i, char sign) {
         const Agreement a = AgreeNumber(value, decimal, governed, r1, r2);
         Emit(decimal ? Decimal(x, a.grammatical_case)
                      : (r1 || !governed.empty() ? Cardinal(value, a.gender, a.grammatical_case) : Citation(value)));
-        std::size_t d = SkipBlanks(after);
-        if (At(d) == '-' || U(At(d)) == 0x96) {
-            Emit(t_.range_word);
-            return SkipBlanks(d + 1);
-        }
-        return finish(after);
+        return RangeWord(after);
     }
     std::size_t e1 = 0;
     const Readings* r1 = Letter(k) && k > after ? WordReadings(k, &e1) : nullptr;
@@ -655,7 +710,7 @@ std::size_t Reader::Number(std::size_t i, char sign) {
         Emit(Citation(value));
         return finish(after);
     }
-    const Agreement a = AgreeNumber(value, false, governed, r1, r2);
+    const Agreement a = AgreeNumber(value, false, governed.empty() ? OpenCases(sign_at) : governed, r1, r2);
     Emit(Cardinal(value, a.gender, a.grammatical_case));
     return finish(after);
 }
@@ -692,8 +747,16 @@ std::size_t Reader::Word(std::size_t i) {
         return i;
     }
 
-    // Abbreviations that take the case of their phrase.
     if (At(e) != '.') return i;
+    // An abbreviation of several words stays whole for the abbreviation step.
+    for (const std::string& a : multiword_) {
+        if (i + a.size() > in_.size()) continue;
+        if (Lower(i, i + a.size()) == a && !Letter(i + a.size())) {
+            out_.append(in_.substr(i, a.size()));
+            return i + a.size();
+        }
+    }
+    // Abbreviations that take the case of their phrase.
     std::string key = Lower(i, e) + ".";
     const auto it = t_.abbreviations.find(key);
     if (it == t_.abbreviations.end()) return i;
@@ -703,11 +766,12 @@ std::size_t Reader::Word(std::size_t i) {
     const std::string_view governed = CasesBefore(i);
     if (ab.needs_context && governed.empty() && !SentenceStartBefore(i)) return i;
     Gender g = ab.phrase.gender;
-    Case c = FirstCase(governed, ab.default_case);
+    Case c = ab.fixed_case ? ab.default_case : FirstCase(governed, ab.default_case);
     if (ab.agrees_with_name) {
         const std::size_t e1 = WordEnd(k);
         const Readings* r = g_.ReadingsOf(Lower(k, e1));
-        const Agreement a = AgreeAdjective(governed, r, nullptr, true, ab.default_case);
+        const Agreement a = AgreeAdjective(governed.empty() ? OpenCases(i) : governed, r, nullptr, true,
+                                           ab.default_case, true);
         c = a.grammatical_case;
         if (!ab.phrase.has_head) g = a.gender;
     }
@@ -715,8 +779,7 @@ std::size_t Reader::Word(std::size_t i) {
     if (Upper(i) && !words.empty()) words[0] = cl_.ToUpper(words[0]);
     Emit(words);
     std::size_t end = e + 1;
-    if (!ab.agrees_with_name && !Digit(At(k)) && (k >= in_.size() || Upper(k) || At(k) == '\n'))
-        out_.push_back('.');
+    if (!ab.agrees_with_name && (k >= in_.size() || At(k) == '\n' || At(k) == '\r')) out_.push_back('.');
     if (AlNum(end)) out_.push_back(' ');
     return end;
 }
@@ -812,6 +875,7 @@ int ContextTables::Read(const Profile& profile) {
             for (char f : items[i + 1]) {
                 if (f == 'i') a.agrees_with_name = true;
                 else if (f == 'p') a.needs_context = true;
+                else if (f == 'n') a.fixed_case = true;
                 else if (f >= '1' && f <= '6') a.default_case = static_cast<Case>(f - '1');
                 else if (f != '-') return Fail("okrajsave_skloni");
             }
@@ -859,14 +923,15 @@ int ContextTables::Read(const Profile& profile) {
 }
 
 void ReadInContext(std::string_view in, std::string& out, const ContextTables& tables,
-                   const NumberTables& numbers, const CharClasses& classes) {
+                   const NumberTables& numbers, const CharClasses& classes,
+                   const AbbreviationTable* abbreviations) {
     out.clear();
     out.reserve(in.size() + in.size() / 2 + 16);
     if (numbers.cardinals.size() < NumberTables::kWordItems) {
         out.assign(in);
         return;
     }
-    Reader(in, out, tables, numbers, classes).Run();
+    Reader(in, out, tables, numbers, classes, abbreviations).Run();
 }
 
 }  // namespace tarvox

@@ -20,7 +20,8 @@
 //                    stop), flags, phrase. Flags: "i" the abbreviation
 //                    agrees with the name after it (and stands only before
 //                    a capitalised word), "p" only after a preposition or
-//                    at the start of a sentence, a digit 1 to 6 the case
+//                    at the start of a sentence, "n" in its own case
+//                    whatever the preposition, a digit 1 to 6 the case
 //                    when nothing else decides
 //   meseci           the twelve month phrases
 //   decimalna_vejica phrase read for a decimal comma ("cel/p" agrees with
@@ -44,6 +45,7 @@
 
 namespace tarvox {
 
+class AbbreviationTable;
 class CharClasses;
 class NumberTables;
 class Profile;
@@ -63,6 +65,7 @@ public:
         Phrase phrase;
         bool agrees_with_name = false;
         bool needs_context = false;
+        bool fixed_case = false;  // "n": no preposition changes the case
         Case default_case = Case::kNominative;
     };
 
@@ -89,8 +92,11 @@ private:
 };
 
 // Rewrites `in` into `out` (replaced). `in` is the text after the character
-// filter and the clock times, in the internal letter code.
+// filter and the clock times, in the internal letter code. Abbreviations of
+// several words in `abbreviations` ("pr. n. st.") are left whole for the
+// abbreviation step.
 void ReadInContext(std::string_view in, std::string& out, const ContextTables& tables,
-                   const NumberTables& numbers, const CharClasses& classes);
+                   const NumberTables& numbers, const CharClasses& classes,
+                   const AbbreviationTable* abbreviations = nullptr);
 
 }  // namespace tarvox

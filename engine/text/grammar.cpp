@@ -100,6 +100,7 @@ int Grammar::Read(const Profile& profile) {
         }
     }
     profile.GetItems("prozorne_besede", '\t', transparent_);
+    profile.GetItems("vezniki", '\t', conjunctions_);
 
     items.clear();
     if (profile.GetItems("stevniki", '\t', items) > 0) {
@@ -242,6 +243,10 @@ void Grammar::AddException(const std::string& word, const WordReading& r) {
 std::string_view Grammar::PrepositionCases(std::string_view word) const {
     if (auto it = prepositions_.find(std::string(word)); it != prepositions_.end()) return it->second;
     return {};
+}
+
+bool Grammar::IsConjunction(std::string_view word) const {
+    return std::find(conjunctions_.begin(), conjunctions_.end(), word) != conjunctions_.end();
 }
 
 bool Grammar::IsTransparent(std::string_view word) const {

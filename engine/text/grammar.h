@@ -20,6 +20,7 @@
 //                     1 to 6, the usual one first ("v" "54").
 //   prozorne_besede   words that may stand between a preposition and its
 //                     number ("skoraj").
+//   vezniki           conjunctions that join two numbers ("med 5 in 10").
 //   stevniki          groups of 8: numeral 1 to 4, gender (m z s), its six
 //                     case forms.
 //   stevniki_konc     the six case endings of the numerals from 5 on.
@@ -119,6 +120,8 @@ public:
     // is none.
     std::string_view PrepositionCases(std::string_view word) const;
     bool IsTransparent(std::string_view word) const;
+    // Conjunctions that join two numbers under one preposition (in, ali).
+    bool IsConjunction(std::string_view word) const;
 
     // The numeral 1 to 4 in a gender and case ("dve", "tremi"); empty when
     // the table has none.
@@ -133,6 +136,7 @@ private:
     std::vector<DeclensionClass> classes_;
     std::unordered_map<std::string, std::string> prepositions_;
     std::vector<std::string> transparent_;
+    std::vector<std::string> conjunctions_;
     std::array<std::array<std::array<std::string, kCaseCount>, 3>, 4> numerals_;
     std::array<std::string, kCaseCount> numeral_endings_;
     std::unordered_map<std::string, std::string> numeral_stems_;

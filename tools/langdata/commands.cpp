@@ -201,6 +201,7 @@ int WriteReadings(const std::vector<std::string>& listings, const std::string& l
         text.push_back('\n');
     }
     std::set<std::string> lemmas;
+    std::vector<std::pair<std::string, std::string>> extra;
     if (!lemma_file.empty()) {
         const auto bytes = tarvox::ReadWholeFile(lemma_file);
         if (!bytes) {
@@ -211,12 +212,16 @@ int WriteReadings(const std::vector<std::string>& listings, const std::string& l
         std::string line;
         while (std::getline(in, line)) {
             while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
-            if (!line.empty() && line[0] != '#') lemmas.insert(line);
+            if (line.empty() || line[0] == '#') continue;
+            // "form<TAB>codes": a word the analyser lacks, in the letter code.
+            const std::size_t tab = line.find('\t');
+            if (tab != std::string::npos) extra.push_back({line.substr(0, tab), line.substr(tab + 1)});
+            else lemmas.insert(line);
         }
     }
     std::size_t skipped = 0;
     const auto forms = ld::ReadParadigmListing(text, skipped);
-    const ld::ReadingTables tables = ld::BuildReadingTables(forms, lemmas, ld::EndingOptions{});
+    const ld::ReadingTables tables = ld::BuildReadingTables(forms, lemmas, ld::EndingOptions{}, extra);
     if (!WriteFile(out, ld::ProfileLists(tables))) return 1;
     std::cout << forms.size() << " forms (" << skipped << " lines skipped): " << tables.endings.size()
               << " endings, " << tables.exceptions.size() << " exceptions written to " << out << "\n";

@@ -90,6 +90,7 @@ std::map<std::string, FormReadings> ReadParadigmListing(std::string_view text, s
             key->ends_with("ega"))
             gender = 'a';
         FormReadings& f = forms[*key];
+        if (tags[0] == "np" && tags.size() > 1 && tags[1] == "ant") f.given_name = true;
         f.codes.insert(std::string{gender, number, grammatical_case});
         f.lemmas.insert(std::string(line.substr(0, lt)));
     }
@@ -110,7 +111,8 @@ std::string PredictedReadings(const ReadingTables& tables, std::string_view form
 
 ReadingTables BuildReadingTables(const std::map<std::string, FormReadings>& forms,
                                  const std::set<std::string>& exception_lemmas,
-                                 const EndingOptions& options) {
+                                 const EndingOptions& options,
+                                 const std::vector<std::pair<std::string, std::string>>& extra) {
     struct Count {
         std::size_t forms = 0;
         std::map<std::string, std::size_t> codes;
@@ -163,7 +165,7 @@ ReadingTables BuildReadingTables(const std::map<std::string, FormReadings>& form
         const bool listed_lemma = std::any_of(f.lemmas.begin(), f.lemmas.end(), [&](const std::string& l) {
             return exception_lemmas.count(l) > 0;
         });
-        if (!listed_lemma) continue;
+        if (!listed_lemma && !(options.given_names && f.given_name)) continue;
         std::string codes;
         for (const std::string& code : f.codes) {
             if (!codes.empty()) codes.push_back(',');
@@ -175,6 +177,7 @@ ReadingTables BuildReadingTables(const std::map<std::string, FormReadings>& form
         });
         if (!covered) tables.exceptions.push_back({form, codes});
     }
+    for (const auto& e : extra) tables.exceptions.push_back(e);
     return tables;
 }
 

@@ -24,6 +24,7 @@ namespace tarvox::langdata {
 struct FormReadings {
     std::set<std::string> codes;
     std::set<std::string> lemmas;
+    bool given_name = false;  // a form of a given name (<np><ant>)
 };
 std::map<std::string, FormReadings> ReadParadigmListing(std::string_view text, std::size_t& skipped);
 
@@ -32,6 +33,7 @@ struct EndingOptions {
     std::size_t min_forms = 40;    // an ending is kept when this many forms end with it
     double min_share = 0.1;        // a reading is listed when this share of the forms has it
     std::size_t max_readings = 12;  // at most this many readings per ending
+    bool given_names = true;        // forms of given names may be exceptions (titles agree with them)
 };
 
 struct ReadingTables {
@@ -44,9 +46,12 @@ struct ReadingTables {
 // The readings the ending table gives a form (its longest listed ending).
 std::string PredictedReadings(const ReadingTables& tables, std::string_view form);
 
+// `extra` are exceptions given by hand (form, codes) for words the analyser
+// lacks; they are listed as given.
 ReadingTables BuildReadingTables(const std::map<std::string, FormReadings>& forms,
                                  const std::set<std::string>& exception_lemmas,
-                                 const EndingOptions& options);
+                                 const EndingOptions& options,
+                                 const std::vector<std::pair<std::string, std::string>>& extra = {});
 
 // The two lists in the profile's syntax, pairs separated by tabs.
 std::string ProfileLists(const ReadingTables& tables);
