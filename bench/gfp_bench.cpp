@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
@@ -184,5 +185,72 @@ void BM_ConvertText(benchmark::State& state) {
     state.counters["sentences"] = static_cast<double>(sentences / state.iterations());
 }
 BENCHMARK(BM_ConvertText)->Unit(benchmark::kMillisecond);
+
+// Everyday text with numbers, units, dates and abbreviations through the
+// built voice "Quenlar Orin": argument 1 with its profile as it is (numbers
+// read in context), 0 with the lists of the reading in context, the
+// characters and the letter names cut off.
+constexpr char kNumbersParagraph[] =
+    "Mesto ima 290.000 prebivalcev in 3 ve~je parke. Pred 3 tedni je dr. Novak z 1 roko "
+    "podpisal pogodbo za 2.500 EUR. Temperatura je padla na -5 \xB0" "C, zapadlo je 12 cm snega. "
+    "Od 3. do 5. 7. bo zaprto, odprto pa spet 1. 9. 2026. Rast je bila 4,5 %, proizvodnja "
+    "3.400.000 ton. Vlak odpelje s 3. perona ob 8:15, vozi s hitrostjo 90 km/h. Kupil sem "
+    "2 kg jabolk in 0,5 l mleka za 3 EUR. Kapela sv. Ane stoji od l. 1848. Na tekmi je bilo "
+    "37.000 gledalcev in 4 fantje iz na{e vasi. Projekt stane 8 mio. EUR.\n";
+
+void BM_ConvertVoiceText(benchmark::State& state) {
+    const fs::path voice = TARVOX_VOICE_BUILD_DIR;
+    if (!fs::exists(voice / "stat/vzn.out")) {
+        state.SkipWithError("the built voice is missing");
+        return;
+    }
+    const fs::path dir = fs::temp_directory_path() / ("tarvox-bench-voice-" + std::to_string(std::random_device{}()));
+    for (const char* sub : {"stat", "slovarji", "log", "data"}) {
+        fs::create_directories(dir / sub);
+        for (const auto& f : fs::directory_iterator(voice / sub))
+            if (f.path().extension() != ".dat") fs::copy_file(f.path(), dir / sub / f.path().filename());
+    }
+    for (const char* file : {"sint.ini", "mikro.ini", "makro.ini", "gfp.ini"}) fs::copy_file(voice / file, dir / file);
+    if (state.range(0) == 0) {
+        std::ifstream in(dir / "gfp.ini", std::ios::binary);
+        std::string profile((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        profile.resize(profile.rfind("# ----", profile.find("beri_v_sobesedilu")));
+        WriteFile(dir / "gfp.ini", profile);
+    }
+    {
+        tarvox::Configuration config;
+        config.SetBaseDirectory(dir.string() + "/");
+        std::unique_ptr<tarvox::TGfp> gfp;
+        if (config.ProcessSintIni() == 0) gfp = std::make_unique<tarvox::TGfp>(config.IniGfp(), config);
+        if (!gfp) {
+            state.SkipWithError("the voice does not load");
+        } else {
+            config.switches().podpiraj_ascii7 = true;  // the text is in the letter code
+            std::string text;
+            while (text.size() < 40000) text += kNumbersParagraph;
+            const std::vector<std::string_view> pieces = tarvox::SplitIntoPieces(text);
+            std::vector<std::string> owned(pieces.begin(), pieces.end());
+            std::size_t words = 0;
+            bool in_word = false;
+            for (const char c : text) {
+                const bool blank = c == ' ' || c == '\n';
+                if (!blank && !in_word) ++words;
+                in_word = !blank;
+            }
+            for (auto _ : state) {
+                for (const std::string& piece : owned)
+                    for (int r = gfp->Convert(piece.c_str(), true); r > 0; r = gfp->Convert(nullptr, true)) {
+                    }
+                benchmark::DoNotOptimize(gfp->Output());
+            }
+            state.counters["words/s"] = benchmark::Counter(
+                static_cast<double>(words) * static_cast<double>(state.iterations()),
+                benchmark::Counter::kIsRate);
+        }
+    }
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+}
+BENCHMARK(BM_ConvertVoiceText)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

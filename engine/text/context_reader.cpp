@@ -14,7 +14,6 @@ namespace {
 
 using Number = GrammaticalNumber;
 
-constexpr std::uint64_t kThousand = 1000;
 constexpr std::uint64_t kMillion = 1000000;
 constexpr std::uint64_t kBillion = 1000000000;
 constexpr std::size_t kMaxDigits = 12;        // up to 999 999 999 999

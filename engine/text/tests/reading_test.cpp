@@ -109,7 +109,6 @@ TEST(ReadingInContext, OffWithoutTheKeyAndMalformedListsFail) {
     ContextTables t;
     EXPECT_EQ(t.Read(profile), 0);
     EXPECT_FALSE(t.Enabled());
-    const std::string bad = std::string(kReading) + "x = 1\n";
     for (const char* list : {"sklanjatve = m\tm\t*\n", "predlogi = z\t9\n", "enote = kg\n",
                              "stevniki = 7\tm\ta\tb\tc\td\te\tf\n", "oblike_koncnice = a\tqq1\n"}) {
         Profile p(plain.dir.Write("q.ini", testing::FixtureProfile() + list + kReading), false);
