@@ -124,7 +124,7 @@ protected:
                 reading += " | ";
                 phonemes += " | ";
             }
-            reading += Letters(Trim(gfp_->NormalisedSentence()));
+            reading += Letters(Trim(std::string(gfp_->NormalisedSentence())));
             phonemes += Trim(gfp_->Output());
         }
         return {reading, phonemes};
@@ -205,7 +205,7 @@ TEST_F(VoiceReading, ProfileWithoutTheNewKeysReadsAsBefore) {
         std::string out;
         for (int n = gfp.Convert(text, true); n >= 0; n = gfp.Convert(nullptr, true)) {
             if (!out.empty()) out += " | ";
-            std::string s = gfp.NormalisedSentence();
+            std::string s(gfp.NormalisedSentence());
             while (!s.empty() && s.back() == ' ') s.pop_back();
             out += s;
         }
