@@ -113,7 +113,7 @@ tr -d '\r' < "$work/client.txt"
 # with regedit; the client then takes its token's values from the registry.
 voices_dir=$(dirname "$voice")
 if "$data_tool" register-voices --voices-dir "$(winpath "$voices_dir")" \
-     --reg-file "$work/voices.reg" >/dev/null 2>&1 &&
+     --manifests "$voices_dir" --reg-file "$work/voices.reg" >/dev/null 2>&1 &&
    timeout 120 wine regedit /S "$(winpath "$work/voices.reg")" >/dev/null 2>&1; then
   token=$(query 'HKLM\SOFTWARE\Microsoft\Speech\Voices\Tokens\TarvoxQuenlarOrinYuAscii' /s)
   expect "voice token imported" "$token" "$(winpath "$voices_dir")"
