@@ -154,7 +154,7 @@ tarvox_status Speak(tarvox_voice* voice, const char* utf8, const tarvox_mark* ma
     request.stop = &voice->stop;
     sink.SortMarks(mark_count, request.marks);
     const RequestResult result =
-        tarvox::Speak(voice->open->engine, RequestText::FromUtf8(utf8), request, sink);
+        tarvox::Speak(voice->open->engine, voice->open->engine.TextFromUtf8(utf8), request, sink);
     if (!result.started) return Fail(voice, TARVOX_ERR_INIT, "the engine is not started");
     return TARVOX_OK;
 }

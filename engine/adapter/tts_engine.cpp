@@ -228,24 +228,6 @@ bool WriteChunk(ISpTTSEngineSite* site, SiteActions& actions, EngineHost& host,
     return !aborted;
 }
 
-std::string ToCodePage(std::u16string_view text) {
-#if defined(_WIN32)
-    if (text.empty()) return {};
-    const auto* w = reinterpret_cast<const wchar_t*>(text.data());
-    for (UINT cp : {1250u, static_cast<UINT>(CP_ACP)}) {
-        const int n = WideCharToMultiByte(cp, 0, w, static_cast<int>(text.size()), nullptr, 0,
-                                          nullptr, nullptr);
-        if (n <= 0) continue;
-        std::string out(static_cast<std::size_t>(n), '\0');
-        WideCharToMultiByte(cp, 0, w, static_cast<int>(text.size()), out.data(), n, nullptr,
-                            nullptr);
-        return out;
-    }
-    return {};
-#else
-    return Utf16ToCp1250(text);
-#endif
-}
 
 // Collects the request's audio as the chunk list: one chunk a sentence, a
 // copy of the generator's samples with the volume applied (s x volume / 50,
@@ -283,7 +265,9 @@ bool Synthesise(EngineHost& host, Request& r, std::optional<bool> ascii7) {
     settings.words = false;  // the engine object places its own events
     settings.piece = std::numeric_limits<std::size_t>::max();
     ChunkSink sink(r.chunks, r.state.volume);
-    return Speak(host.engine(), RequestText::FromCodePage(ToCodePage(r.text)), settings, sink).started;
+    // The text in the engine's code page, the characters it lacks read by the
+    // voice's table (the platform's conversion would turn them into "?").
+    return Speak(host.engine(), host.engine().TextFromUtf16(r.text), settings, sink).started;
 }
 
 }  // namespace

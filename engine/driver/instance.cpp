@@ -1,6 +1,8 @@
 #include "driver/instance.h"
 
 #include "base/files.h"
+#include "gfp/gfp.h"
+#include "text/codepage.h"
 
 namespace tarvox {
 
@@ -31,6 +33,22 @@ EngineStart EngineInstance::Start(const std::string& voice_directory, bool audio
         return {Failure::Database,
                 "cannot load the voice database of " + voice_directory + ": " + errors_.Last()};
     return {};
+}
+
+const CodePointReadings* EngineInstance::code_points() {
+    const auto* gfp = dynamic_cast<const TGfp*>(sint_.converter());
+    if (!gfp || !gfp->CodePoints().Present()) return nullptr;
+    return &gfp->CodePoints();
+}
+
+RequestText EngineInstance::TextFromUtf8(std::string_view utf8, bool characters, std::size_t base) {
+    ErrorScope scope(errors_);
+    return RequestText::FromUtf8(utf8, characters, base, code_points());
+}
+
+RequestText EngineInstance::TextFromUtf16(std::u16string_view utf16) {
+    ErrorScope scope(errors_);
+    return RequestText::FromUtf16(utf16, code_points());
 }
 
 EngineInstance& ProcessEngine() {

@@ -14,6 +14,7 @@
 
 #include "base/config.h"
 #include "base/diag.h"
+#include "driver/request.h"
 #include "driver/sint.h"
 
 namespace tarvox {
@@ -42,6 +43,15 @@ public:
     ErrorChannel& errors() { return errors_; }
     // Held while the stages run: one sentence at a time in an instance.
     std::mutex& synthesis_mutex() { return synthesis_; }
+
+    // The caller's text as this engine reads it: the characters its code
+    // page lacks read by the voice's table (unreadable ones reported on this
+    // instance's trace). See RequestText.
+    RequestText TextFromUtf8(std::string_view utf8, bool characters = false, std::size_t base = 0);
+    RequestText TextFromUtf16(std::u16string_view utf16);
+    // The voice's readings of characters beyond the code page; null before
+    // the stages start or when the voice has none.
+    const CodePointReadings* code_points();
 
     // Reads the voice directory's sint.ini, lets `adjust` change what it
     // set, starts the stages and, with `audio`, the waveform generator.

@@ -262,29 +262,30 @@ private:
 
 }  // namespace
 
-RequestText RequestText::FromCodePage(std::string text) {
+RequestText RequestText::FromCodePage(std::string text, std::size_t base) {
     RequestText out;
     out.source.resize(text.size() + 1);
-    for (std::size_t i = 0; i < out.source.size(); ++i) out.source[i] = i;
+    for (std::size_t i = 0; i < out.source.size(); ++i) out.source[i] = base + i;
     out.text = std::move(text);
     return out;
 }
 
-RequestText RequestText::FromUtf8(std::string_view utf8, bool characters, std::size_t base) {
+RequestText RequestText::FromUtf8(std::string_view utf8, bool characters, std::size_t base,
+                                  const CodePointReadings* readings) {
     RequestText out;
     out.text.reserve(utf8.size());
     out.source.reserve(utf8.size() + 1);
     std::size_t count = base;
     for (std::size_t i = 0; i < utf8.size(); ++count) {
         const std::size_t start = i;
-        out.text.push_back(Cp1250FromCodePoint(NextCodePoint(utf8, i)));
-        out.source.push_back(characters ? count : base + start);
+        AppendEngineText(out.text, NextCodePoint(utf8, i), readings);
+        out.source.resize(out.text.size(), characters ? count : base + start);
     }
     out.source.push_back(characters ? count : base + utf8.size());
     return out;
 }
 
-RequestText RequestText::FromUtf16(std::u16string_view utf16) {
+RequestText RequestText::FromUtf16(std::u16string_view utf16, const CodePointReadings* readings) {
     RequestText out;
     out.text.reserve(utf16.size());
     out.source.reserve(utf16.size() + 1);
@@ -294,8 +295,8 @@ RequestText RequestText::FromUtf16(std::u16string_view utf16) {
         if (cp >= 0xD800 && cp <= 0xDBFF && i < utf16.size() && utf16[i] >= 0xDC00 &&
             utf16[i] <= 0xDFFF)
             cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i++] - 0xDC00);
-        out.text.push_back(Cp1250FromCodePoint(cp));
-        out.source.push_back(start);
+        AppendEngineText(out.text, cp, readings);
+        out.source.resize(out.text.size(), start);
     }
     out.source.push_back(utf16.size());
     return out;

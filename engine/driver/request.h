@@ -27,6 +27,7 @@
 
 namespace tarvox {
 
+class CodePointReadings;
 class EngineInstance;
 class Sint;
 
@@ -39,14 +40,19 @@ struct RequestText {
     // UTF-16 units or characters).
     std::vector<std::size_t> source;
 
-    // Text already in the code page: each byte is its own position.
-    static RequestText FromCodePage(std::string text);
+    // Text already in the code page: each byte is its own position, counted
+    // from `base`.
+    static RequestText FromCodePage(std::string text, std::size_t base = 0);
     // UTF-8 text; a malformed sequence is one "?". Positions are bytes, or
-    // with `characters` code points, counted from `base`.
+    // with `characters` code points, counted from `base`. A character the
+    // code page lacks is read by the voice's `readings` (none: "?"); it may
+    // give several bytes of text, or none.
     static RequestText FromUtf8(std::string_view utf8, bool characters = false,
-                                std::size_t base = 0);
+                                std::size_t base = 0,
+                                const CodePointReadings* readings = nullptr);
     // UTF-16 text (positions in UTF-16 units).
-    static RequestText FromUtf16(std::u16string_view utf16);
+    static RequestText FromUtf16(std::u16string_view utf16,
+                                 const CodePointReadings* readings = nullptr);
 
     // The index in `text` of the caller's position (the first byte at or
     // after it).

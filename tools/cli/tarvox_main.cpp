@@ -45,6 +45,7 @@ struct Options {
     std::vector<std::string> marks;
     bool verbose = false;
     bool platform = false;
+    std::string encoding = "auto";  // auto, utf-8, windows-1250
 };
 
 // The signal that asked us to stop (SIGINT, SIGTERM), 0 while none did.
@@ -191,6 +192,27 @@ std::size_t CompleteUtf8(std::string_view s) {
     return end;
 }
 
+// How the input's bytes are read: UTF-8, or Windows-1250 when asked or when
+// they are not UTF-8 ("auto": from the first piece that is not, with one
+// warning).
+class InputEncoding {
+public:
+    explicit InputEncoding(const std::string& name)
+        : cp1250_(name == "windows-1250"), fixed_(name != "auto") {}
+    bool Cp1250(std::string_view bytes) {
+        if (!cp1250_ && !fixed_ && !IsValidUtf8(bytes)) {
+            cp1250_ = true;
+            std::cerr << "tarvox: warning: the text is not valid UTF-8; it is read as Windows-1250 "
+                         "(--encoding chooses)\n";
+        }
+        return cp1250_;
+    }
+
+private:
+    bool cp1250_;
+    bool fixed_;
+};
+
 // The request's audio to the output, its events to the event stream.
 class SaySink final : public RequestSink {
 public:
@@ -321,6 +343,7 @@ int Say(const Options& o) {
     settings.words = o.events;
     settings.stop = &g_stop;
 
+    InputEncoding encoding(o.encoding);
     std::size_t characters = 0;  // spoken so far
     std::size_t mark = 0;
     std::uint64_t samples = 0;
@@ -331,32 +354,38 @@ int Say(const Options& o) {
         // limit is waiting) or the text ends.
         while (!source.done() && !g_stop && pending.size() <= 4 * kConverterTextLimit) source.Read();
         if (g_stop) break;
-        const std::size_t complete = source.done() ? pending.size() : CompleteUtf8(pending);
-        const std::string_view ready(pending.data(), complete);
-        RequestText text = RequestText::FromUtf8(ready, true, characters);
-        std::size_t cut = text.text.size();  // bytes of the code page = characters
-        if (!source.done()) {
-            const auto pieces = SplitIntoPieces(text.text);
-            cut = pieces.empty() ? 0 : pieces.front().size();
-        } else {
-            ended = true;
-        }
-        // The piece: its characters, its UTF-8 bytes, its marks.
+        ended = source.done();
+        const bool cp1250 = encoding.Cp1250(ended ? pending : std::string_view(pending).substr(0, CompleteUtf8(pending)));
+        const std::string_view ready(pending.data(), ended || cp1250 ? pending.size() : CompleteUtf8(pending));
+        auto text_of = [&](std::string_view bytes) {
+            return cp1250 ? RequestText::FromCodePage(Cp1250ToEngineText(bytes), characters)
+                          : engine.TextFromUtf8(bytes, true, characters);
+        };
+        RequestText text = text_of(ready);
+        // The piece: the characters of the converter's first piece, their
+        // bytes, their marks.
+        std::size_t count = text.source.back() - characters;  // characters
         std::size_t bytes = ready.size();
-        if (cut < text.text.size()) {
-            bytes = 0;
-            for (std::size_t c = 0; c < cut; ++c) NextCodePoint(ready, bytes);
-            text = RequestText::FromUtf8(ready.substr(0, bytes), true, characters);
+        if (!ended) {
+            const auto pieces = SplitIntoPieces(text.text);
+            const std::size_t cut = pieces.empty() ? 0 : pieces.front().size();
+            count = std::max<std::size_t>(1, text.source[std::min(cut, text.text.size())] - characters);
+            bytes = count;
+            if (!cp1250) {
+                bytes = 0;
+                for (std::size_t c = 0; c < count && bytes < ready.size(); ++c) NextCodePoint(ready, bytes);
+            }
+            text = text_of(ready.substr(0, bytes));
         }
         settings.marks.clear();
         const std::size_t first_mark = mark;
-        while (mark < marks.size() && (marks[mark].position < characters + cut || ended))
+        while (mark < marks.size() && (marks[mark].position < characters + count || ended))
             settings.marks.push_back(marks[mark++].position);
         say.Next(samples, first_mark);
         const RequestResult result = Speak(engine, text, settings, say);
         if (!result.started) return Fail("the engine is not started");
         samples += result.samples;
-        characters += cut;
+        characters += count;
         pending.erase(0, bytes);
         if (!sink.ok()) break;
     }
@@ -382,9 +411,11 @@ int PrintTranscriptions(const Options& o, bool normalised) {
     const EngineStart start = engine.Start(*voice, false);
     if (!start.ok()) return Fail(start.message);
     if (ascii7) engine.config().switches().podpiraj_ascii7 = true;
-    auto line_out = [&](const std::string& utf8) {
+    InputEncoding encoding(o.encoding);
+    auto line_out = [&](const std::string& line) {
         std::string joined;
-        Transcribe(engine, Utf8ToCp1250(utf8), [&](std::string_view phonemes, std::string_view sentence) {
+        const std::string text = encoding.Cp1250(line) ? Cp1250ToEngineText(line) : engine.TextFromUtf8(line).text;
+        Transcribe(engine, text, [&](std::string_view phonemes, std::string_view sentence) {
             if (!joined.empty()) joined += ' ';
             if (normalised) {
                 if (sentence.substr(0, 2) == ". ") sentence.remove_prefix(2);
@@ -419,7 +450,13 @@ int main(int argc, char** argv) {
         sub->add_option("-v,--voice", o.voice,
                         "voice: a name from tarvox --voices (\"Quenlar Tevo\", \"Quenlar Orin "
                         "YU-ASCII\") or a voice directory (default: the first installed voice)");
-        sub->add_flag("--verbose", o.verbose, "show the engine's trace and errors");
+        sub->add_flag("--verbose", o.verbose,
+                      "show the engine's trace and errors (among them the characters it cannot read)");
+        sub->add_option("--encoding", o.encoding,
+                        "how the text's bytes are read: utf-8, windows-1250, or auto (UTF-8 unless "
+                        "the bytes are not, then Windows-1250 with a warning)")
+            ->check(CLI::IsMember({"auto", "utf-8", "windows-1250"}))
+            ->capture_default_str();
         sub->add_flag("--ascii7", o.ascii7,
                       "the voice's YU-ASCII mode: the signs that YU-ASCII uses for letters (such "
                       "as ^ ~ [ { @ `) are read as those letters");

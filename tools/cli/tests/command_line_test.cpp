@@ -162,6 +162,30 @@ TEST(CommandLine, RefusesWhatItCannotDo) {
     EXPECT_FALSE(std::filesystem::exists(out));
 }
 
+// Letters beyond the code page are read by the voice, and text that is not
+// UTF-8 is read as Windows-1250 (with a warning) unless told otherwise.
+TEST(CommandLine, ReadsLettersAndEncodingsItWasNotWrittenIn) {
+    const std::string cp1250 = "'Kava \\350aj in \\232ola.'";
+    const struct {
+        std::string args, expected;
+    } cases[] = {
+        {"\"Москва\"", ". mo:skva . "},
+        {"\"$(printf " + cp1250 + ")\"", ". ka:va tSa:j in So:la . "},
+        {"--encoding windows-1250 \"$(printf " + cp1250 + ")\"", ". ka:va tSa:j in So:la . "},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = Shell(kCli + " phonemes --voice " + kVoice + " " + c.args + " 2>/dev/null");
+        EXPECT_EQ(r.status, 0) << c.args;
+        EXPECT_EQ(r.out, c.expected + "\n") << c.args;
+    }
+    TempDir dir;
+    dir.Write("text.txt", "Kava \xe8""aj in \x9aola.");
+    const Outcome warned = Shell(Say("-f " + dir.file("text.txt") + " --stdout 2>&1 >/dev/null"));
+    EXPECT_EQ(warned.status, 0);
+    EXPECT_NE(warned.out.find("not valid UTF-8"), std::string::npos);
+    EXPECT_NE(Shell(Say("--encoding latin9 x --stdout >/dev/null 2>&1")).status, 0);
+}
+
 // Each sentence goes through the converter once: the converter's trace line
 // comes once per sentence event.
 TEST(CommandLine, ConvertsEachSentenceOnce) {
