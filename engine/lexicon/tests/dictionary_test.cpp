@@ -202,8 +202,7 @@ TEST_F(DictionaryTest, CorruptHeaderSkipsTheFile) {
 
 TEST_F(DictionaryTest, AtMostFortyFilesAreTaken) {
     for (int i = 0; i <= 40; ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "d%02d.dct", i);
+        const std::string name = (i < 10 ? "d0" : "d") + std::to_string(i) + ".dct";
         dir.Write(name, "w" + std::to_string(i) + "\tp\r\n");
     }
     ASSERT_EQ(dict.LoadFiles(dir.dir(), true, {}), 0);
