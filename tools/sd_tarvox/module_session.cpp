@@ -540,6 +540,7 @@ void ModuleSession::OnEvent(void* user, const tarvox_event* event) {
 }
 
 bool ModuleSession::DeliverAudio(const int16_t* samples, std::size_t count) {
+    if (audio_gate_) audio_gate_();
     if (stop_ || paused_) return false;
     std::size_t done = 0;
     std::size_t next = 0;

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <mutex>
 #include <optional>
@@ -88,6 +89,10 @@ public:
     void Run(std::istream& in);
     // Bytes of events waiting for the open command's reply.
     std::size_t HeldBytes();
+    // For tests: called on the speaking thread before each block of audio
+    // is delivered, outside the output lock (so a test can hold the worker
+    // at a point it chooses). Set before the first command.
+    void SetAudioGate(std::function<void()> gate) { audio_gate_ = std::move(gate); }
 
 private:
     enum class Kind { kText, kChar, kKey, kIcon };
@@ -135,6 +140,7 @@ private:
     std::mutex out_mutex_;
     bool in_command_ = false;
     std::string held_;
+    std::function<void()> audio_gate_;
 
     // Settings, touched only by the reading thread.
     ModuleConfig config_;

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <streambuf>
 #include <string>
@@ -70,23 +71,42 @@ private:
     std::string text_;
 };
 
+// The worker is held at its first block of audio until the SET block is
+// open, so its events are made during the command whatever the machine's
+// speed.
 TEST(ModuleSession, EventsMadeDuringACommandFollowItsReply) {
     StringSink sink;
     FedInput input;
     std::istream in(&input);
     ModuleSession session(sink, {"", TARVOX_VOICE_BUILD_DIR});
-    // The reading thread ends with the input, also when an assertion fails.
+    std::mutex gate_mutex;
+    std::condition_variable gate_cv;
+    bool open = false;
+    session.SetAudioGate([&] {
+        std::unique_lock<std::mutex> lock(gate_mutex);
+        gate_cv.wait(lock, [&] { return open; });
+    });
+    auto open_gate = [&] {
+        std::lock_guard<std::mutex> lock(gate_mutex);
+        open = true;
+        gate_cv.notify_all();
+    };
+    // The reading thread ends with the input, also when an assertion fails;
+    // the worker is let go first.
     struct Reader {
         FedInput& input;
+        std::function<void()> release;
         std::thread thread;
         ~Reader() {
+            release();
             input.Close();
             if (thread.joinable()) thread.join();
         }
-    } reader{input, std::thread([&] { session.Run(in); })};
+    } reader{input, open_gate, std::thread([&] { session.Run(in); })};
 
     input.Feed("INIT\nSPEAK\n<speak>Prvi stavek. Drugi stavek. Tretji stavek.</speak>\n.\nSET\n");
     ASSERT_NE(sink.WaitFor("203 OK RECEIVING SETTINGS\n"), std::string::npos);
+    open_gate();
     // The worker speaks while the SET block is open; its events are held.
     for (int i = 0; i < 3000 && session.HeldBytes() == 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
