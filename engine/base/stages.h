@@ -38,6 +38,10 @@ public:
     // after its whole-text rewrites; this is the position in the text as
     // given). 0 when the converter cannot tell.
     virtual std::size_t InputConsumed() const { return 0; }
+    // False when the whole-text rewrites of the text last given to Convert
+    // did not fit the converter's buffer (its tail may be lost or some
+    // expansions left out): the caller should give it in shorter pieces.
+    virtual bool TextFits() const { return true; }
     // The last sentence as word conversion got it (after units, numbers and
     // capitals), in the internal letter code; empty when not kept.
     virtual std::string_view NormalisedSentence() const { return {}; }

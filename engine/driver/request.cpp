@@ -221,21 +221,59 @@ std::span<const std::int16_t> Render(Sint& sint, const char* phonemes) {
     return {samples, static_cast<std::size_t>(n)};
 }
 
+// The smallest piece that is made shorter when its rewrites do not fit.
+constexpr std::size_t kSmallestPiece = 256;
+
 // The converter over one piece: `on_sentence(sentence_end)` after each
 // sentence it produced, with the end of the sentence in the piece as given
 // (its abbreviations and clock times are written out before the division).
-// Stops when `on_sentence` returns false.
+// False when `on_sentence` stopped it. A piece whose rewrites would not fit
+// the converter's buffer (clock times, abbreviations and signs written out
+// grow the text) is given back in `too_long` before any of it is spoken.
 template <typename OnSentence>
-bool ConvertPiece(Sint& sint, std::string_view piece, OnSentence on_sentence) {
+bool ConvertPiece(Sint& sint, std::string_view piece, bool& too_long, OnSentence on_sentence) {
+    too_long = false;
     if (piece.find_first_not_of(kBlanks) == std::string_view::npos) return true;
     const std::string p(piece);
     std::size_t consumed = 0;
     for (int r = sint.GrafemskoFonemskaPretvorba(p.c_str()); r > 0;
          r = sint.GrafemskoFonemskaPretvorba(nullptr)) {
+        if (consumed == 0 && piece.size() > kSmallestPiece && !sint.converter()->TextFits()) {
+            too_long = true;
+            return true;
+        }
         // The sentence's own length where the converter cannot tell.
         const std::size_t given = sint.ConsumedInput();
         consumed = given > 0 ? given : consumed + static_cast<std::size_t>(r);
         if (!on_sentence(std::min(piece.size(), consumed))) return false;
+    }
+    return true;
+}
+
+// The converter over a whole text, piece by piece, each piece as long as
+// its rewrites fit: `on_sentence(start, end)` with each sentence's place in
+// `text` (it moves `start` to `end` when it took the sentence; a sentence it
+// leaves goes with the next), `on_piece(end)` after each piece. False when
+// either stopped it.
+template <typename OnSentence, typename OnPiece>
+bool ConvertText(Sint& sint, std::string_view text, OnSentence on_sentence, OnPiece on_piece) {
+    std::size_t piece_start = 0;
+    std::size_t limit = kConverterTextLimit;
+    while (piece_start < text.size()) {
+        const std::string_view rest = text.substr(piece_start);
+        const std::string_view piece = rest.substr(0, FirstPieceSize(rest, limit));
+        std::size_t sentence_start = piece_start;
+        bool too_long = false;
+        const bool going = ConvertPiece(sint, piece, too_long, [&](std::size_t consumed) {
+            return on_sentence(sentence_start, std::max(sentence_start, piece_start + consumed));
+        });
+        if (too_long) {
+            limit = piece.size() / 2;  // the same text again, in shorter pieces
+            continue;
+        }
+        limit = kConverterTextLimit;
+        piece_start += piece.size();
+        if (!going || !on_piece(piece_start)) return false;
     }
     return true;
 }
@@ -328,23 +366,16 @@ RequestResult Speak(EngineInstance& engine, const RequestText& text,
         const auto audio = Render(sint, CharacterNameOf(static_cast<unsigned char>(t[first])));
         if (!audio.empty()) going = delivery.Sentence(audio, 0, t.size());
     } else if (first != std::string::npos) {
-        std::size_t piece_start = 0;
-        for (std::string_view piece : SplitIntoPieces(t)) {
-            std::size_t sentence_start = piece_start;
-            going = ConvertPiece(sint, piece, [&](std::size_t consumed) {
-                const std::size_t sentence_end = std::max(sentence_start, piece_start + consumed);
+        going = ConvertText(
+            sint, t,
+            [&](std::size_t& start, std::size_t end) {
                 const auto audio = Render(sint, nullptr);
                 if (audio.empty()) return true;  // that sentence is silent; the rest is spoken
-                if (!delivery.Sentence(audio, sentence_start, sentence_end)) return false;
-                sentence_start = sentence_end;
+                if (!delivery.Sentence(audio, start, end)) return false;
+                start = end;
                 return true;
-            });
-            piece_start += piece.size();
-            if (!going || !delivery.Flush(piece_start)) {
-                going = false;
-                break;
-            }
-        }
+            },
+            [&](std::size_t end) { return delivery.Flush(end); });
     }
     if (going) going = delivery.FlushAll();
     result.stopped = !going;
@@ -359,12 +390,13 @@ bool Transcribe(EngineInstance& engine, std::string_view text, const Transcripti
     ErrorScope scope(engine.errors());
     if (!sint.IsInitialised() || !sint.converter()) return false;
     IConverter& converter = *sint.converter();
-    for (std::string_view piece : SplitIntoPieces(text)) {
-        ConvertPiece(sint, piece, [&](std::size_t) {
+    ConvertText(
+        sint, text,
+        [&](std::size_t&, std::size_t) {
             handler(sint.CurrentTranscription(), converter.NormalisedSentence());
             return true;
-        });
-    }
+        },
+        [](std::size_t) { return true; });
     return true;
 }
 

@@ -163,7 +163,7 @@ int TGfp::ConvertSentence(const char* text, bool use_dictionary) {
     if (text != nullptr && text[0] != '\0') {
         std::size_t size = 0;
         while (size < kGfpTextSize && text[size] != '\0') ++size;
-        normalisation_.PrepareText(std::string_view(text, size), work_, second_);
+        text_fits_ = normalisation_.PrepareText(std::string_view(text, size), work_, second_);
         source_map_ = AlignRewritten(std::string_view(text, size), work_);
         input_consumed_ = 0;
         length = normalisation_.NextSentence(std::string_view(work_), second_);

@@ -67,6 +67,7 @@ public:
     int Convert(const char* text, bool use_dictionary) override;
     std::span<char> OutputBuffer() override { return output_; }
     std::size_t InputConsumed() const override { return input_consumed_; }
+    bool TextFits() const override { return text_fits_; }
 
     // The phoneme string of the last converted sentence.
     const char* Output() const { return output_.data(); }
@@ -115,6 +116,7 @@ private:
     // as given; how far the sentences converted so far reach in it.
     std::vector<std::size_t> source_map_;
     std::size_t input_consumed_ = 0;
+    bool text_fits_ = true;
     AccentLists accents_;
     Syllabifier syllables_;
     CliticLists clitics_;

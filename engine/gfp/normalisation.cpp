@@ -49,8 +49,8 @@ TextSteps Normalisation::Steps() const {
                      std::move(capitals), filter, sms,           &context_, &letter_names_};
 }
 
-void Normalisation::PrepareText(std::string_view in, std::string& out, std::string& scratch) const {
-    tarvox::PrepareText(in, Steps(), out, scratch);
+bool Normalisation::PrepareText(std::string_view in, std::string& out, std::string& scratch) const {
+    return tarvox::PrepareText(in, Steps(), out, scratch);
 }
 
 int Normalisation::NextSentence(std::optional<std::string_view> text, std::string& sentence) {

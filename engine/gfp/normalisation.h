@@ -68,7 +68,7 @@ public:
 
     // The whole-text steps on the first 10240 bytes of `in`, into `out`;
     // `scratch` is the second buffer they alternate with.
-    void PrepareText(std::string_view in, std::string& out, std::string& scratch) const;
+    bool PrepareText(std::string_view in, std::string& out, std::string& scratch) const;
 
     // Sentence division. With a text: replaces the pending text by it and
     // writes its first sentence; without: the next sentence of the pending

@@ -6,29 +6,38 @@
 namespace tarvox {
 namespace {
 
-void Bounded(std::string& text, std::size_t limit = kTextBufferSize) {
+// A step whose output comes this close to its limit may have dropped its
+// tail or left an expansion out (the longest expansion is shorter).
+constexpr std::size_t kNearLimit = 256;
+
+// Cuts `text` to `limit`; false when it was that long or close to it.
+bool Bounded(std::string& text, std::size_t limit = kTextBufferSize) {
+    const bool fits = text.size() + kNearLimit < limit;
     if (text.size() > limit) text.resize(limit);
+    return fits;
 }
 
 }  // namespace
 
-void PrepareText(std::string_view text, const TextSteps& steps, std::string& out,
+bool PrepareText(std::string_view text, const TextSteps& steps, std::string& out,
                  std::string& scratch) {
+    bool fits = text.size() <= kTextBufferSize;
     FilterCharacters(text.substr(0, std::min(text.size(), kTextBufferSize)), scratch, steps.filter);
-    Bounded(scratch);
+    fits = Bounded(scratch) && fits;
     ExpandTimes(scratch, out, steps.times, steps.classes);
-    Bounded(out);
+    fits = Bounded(out) && fits;
     std::size_t limit = kTextBufferSize;
     if (steps.context && steps.context->Enabled()) {
         ReadInContext(out, scratch, *steps.context, steps.numbers, steps.classes, &steps.abbreviations);
         out.swap(scratch);
         limit = kTextBufferSize * kReadTextFactor;
-        Bounded(out, limit);
+        fits = Bounded(out, limit) && fits;
     }
     ExpandAbbreviations(out, steps.abbreviations, steps.classes, limit);
-    Bounded(out, limit);
+    fits = Bounded(out, limit) && fits;
     SubstitutePhrases(out, steps.phrases, steps.classes, limit);
-    Bounded(out, limit);
+    fits = Bounded(out, limit) && fits;
+    return fits;
 }
 
 std::string PrepareText(std::string_view text, const TextSteps& steps) {

@@ -50,8 +50,11 @@ struct TextSteps {
 inline constexpr std::size_t kReadTextFactor = 4;
 
 // The whole-text steps on the first 10240 bytes of `text`, into `out`
-// (replaced); `scratch` is a second buffer the steps alternate with.
-void PrepareText(std::string_view text, const TextSteps& steps, std::string& out,
+// (replaced); `scratch` is a second buffer the steps alternate with. False
+// when the text did not fit: longer than the buffer, or a step's output
+// came so close to its limit that its tail may be cut or an expansion left
+// out (a caller that can should give a shorter text).
+bool PrepareText(std::string_view text, const TextSteps& steps, std::string& out,
                  std::string& scratch);
 std::string PrepareText(std::string_view text, const TextSteps& steps);
 

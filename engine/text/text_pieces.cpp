@@ -20,6 +20,10 @@ std::size_t Cut(std::string_view text, std::size_t limit) {
 
 }  // namespace
 
+std::size_t FirstPieceSize(std::string_view text, std::size_t limit) {
+    return Cut(text, limit == 0 ? 1 : limit);
+}
+
 std::vector<std::string_view> SplitIntoPieces(std::string_view text, std::size_t limit) {
     std::vector<std::string_view> pieces;
     if (limit == 0) limit = 1;

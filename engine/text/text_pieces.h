@@ -14,5 +14,7 @@ inline constexpr std::size_t kConverterTextLimit = 10240;
 
 std::vector<std::string_view> SplitIntoPieces(std::string_view text,
                                               std::size_t limit = kConverterTextLimit);
+// The length of the first of those pieces.
+std::size_t FirstPieceSize(std::string_view text, std::size_t limit = kConverterTextLimit);
 
 }  // namespace tarvox
