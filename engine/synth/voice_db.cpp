@@ -244,6 +244,15 @@ int VoiceDatabaseLoader::Load(std::string_view path, bool samples_in_memory, Voi
     }
     if (!in.ReadInt32(sample_count)) { Truncated(in, "Samples"); return -1; }
     if (!CheckCount(sample_count, 2, in, "Samples")) return -1;
+    // Every window's mark is a sample of this section: a section too short
+    // for them would load and then leave every sentence silent.
+    for (const std::int32_t mark : db.windows_) {
+        if (mark < 0 || mark > sample_count) {
+            Corrupt(SynthMessage("Samples: a window's mark at sample %d lies outside the %d samples",
+                                  mark, sample_count));
+            return -1;
+        }
+    }
     if (samples_in_memory) {
         Trace(SynthMessage("Psola: loadtables: Samples: allocating no. of samples %ld\n",
                             static_cast<long>(sample_count)));

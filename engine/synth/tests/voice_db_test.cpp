@@ -210,6 +210,7 @@ TEST(LoadTables, CorruptCountsAndPositionsFailWithAMessage) {
         {"Samples offset wrong", 52, static_cast<std::int32_t>(samples) + 2, "places the section"},
         {"Sample count huge", samples, 100000, "Samples: count"},
         {"Sample count negative", samples, -5, "Samples: count"},
+        {"Samples too few for the windows", samples, 10, "outside the 10 samples"},
     };
     for (const Case& c : cases) {
         std::vector<char> bad = image;
