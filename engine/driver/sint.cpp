@@ -143,9 +143,11 @@ const std::int16_t* Sint::SintezaGovoraStream(std::int32_t& sample_count) {
         return nullptr;
     }
     if (output_.empty()) return nullptr;
-    // A partial result (-2: an alophone skipped) still has its samples; only
-    // a failed run (-1) gives none.
-    if (wave_->Run(output_) == -1) return nullptr;
+    // Whatever the run's result, the samples it rendered are the sentence's:
+    // an alophone skipped (-2) leaves the rest, a failed start (-1) the 400
+    // samples of silence that every sentence begins with; a run that could
+    // not render at all leaves none.
+    wave_->Run(output_);
     const std::span<const std::int16_t> samples = wave_->Samples();
     if (samples.empty()) return nullptr;
     sample_count = static_cast<std::int32_t>(samples.size());

@@ -194,30 +194,36 @@ TEST_F(SintTest, SentenceRunsThroughTheStagesInOrder) {
                                         "gfp.convert (null) dict", "gfp.convert (null) dict"}));
 }
 
-// A generator that skipped a unit (-2) still delivers the rest; a failed
-// run (-1) delivers nothing.
+// What a generator rendered is the sentence's, whatever its result: a unit
+// skipped (-2) leaves the rest, a failed start (-1) the leading silence; a
+// run that rendered nothing gives no samples.
 class PartialWave final : public IWaveGenerator {
 public:
-    explicit PartialWave(int result) : result_(result) {}
+    PartialWave(int result, std::size_t rendered) : result_(result), rendered_(rendered) {}
     int Run(std::span<const PhonemeRecord>) override {
-        samples_.assign(160, 7);
+        samples_.assign(rendered_, 7);
         return result_;
     }
     std::span<const std::int16_t> Samples() const override { return samples_; }
 
 private:
     int result_;
+    std::size_t rendered_;
     std::vector<std::int16_t> samples_;
 };
 
-TEST(SintPartial, SkippedUnitsStillSound) {
-    for (int result : {0, -2, -1}) {
+TEST(SintPartial, WhatTheGeneratorRenderedIsDelivered) {
+    const struct {
+        int result;
+        std::size_t rendered;
+    } cases[] = {{0, 160}, {-2, 160}, {-1, 400}, {-1, 0}};
+    for (const auto& c : cases) {
         Configuration cfg;
         StageFactory f;
         f.converter = [](const Configuration&) { return MakeStandInConverter(); };
         f.micro = [](const Configuration&, IConverter&) { return MakeStandInMicro(); };
         f.macro = [](const Configuration&, IConverter&) { return MakeStandInMacro(); };
-        f.wave = [result](const Configuration&) { return std::make_unique<PartialWave>(result); };
+        f.wave = [c](const Configuration&) { return std::make_unique<PartialWave>(c.result, c.rendered); };
         Sint sint(cfg, f);
         cfg.switches().pisi_dnevnik = false;
         ASSERT_EQ(sint.InitSint(), 0);
@@ -225,8 +231,8 @@ TEST(SintPartial, SkippedUnitsStillSound) {
         ASSERT_EQ(sint.Prozodija("a"), 0);
         std::int32_t n = 0;
         const std::int16_t* samples = sint.SintezaGovoraStream(n);
-        EXPECT_EQ(samples != nullptr, result != -1) << result;
-        EXPECT_EQ(n, result == -1 ? 0 : 160) << result;
+        EXPECT_EQ(samples != nullptr, c.rendered > 0) << c.result;
+        EXPECT_EQ(n, static_cast<std::int32_t>(c.rendered)) << c.result;
     }
 }
 
