@@ -139,8 +139,16 @@ std::string IniText::LineEnd() const {
 bool IniText::Set(std::string_view section, std::string_view key, std::string_view value) {
     const std::string_view name = Trim(key);
     const std::string_view sectionName = Trim(section);
+    // A name the file could not give back as written is refused: a key
+    // line that starts with "[" or ";" would read as a section header or a
+    // comment, a control byte in a section name would change its header.
+    const bool control = std::any_of(sectionName.begin(), sectionName.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return (u < 0x20 && c != '\t') || u == 0x7F;
+    });
     if (name.empty() || HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value) ||
-        sectionName.find(']') != std::string_view::npos || name.find('=') != std::string_view::npos) {
+        sectionName.find(']') != std::string_view::npos || name.find('=') != std::string_view::npos ||
+        name.front() == '[' || name.front() == ';' || control) {
         return false;
     }
     const std::string eol = LineEnd();

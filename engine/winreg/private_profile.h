@@ -35,7 +35,8 @@ public:
     std::optional<std::string> Get(std::string_view section, std::string_view key) const;
     // Sets the key's value as described above. False (and nothing changed)
     // for names or values that cannot be stored on one line: an empty key,
-    // a line break anywhere, a ']' in the section name or a '=' in the key.
+    // a line break anywhere, a ']' or a control byte in the section name, a
+    // '=' in the key or a key that starts with '[' or ';'.
     bool Set(std::string_view section, std::string_view key, std::string_view value);
 
 private:

@@ -109,7 +109,8 @@ TEST(IniTextSet, EditsOnlyWhatItMust) {
 TEST(IniTextSet, RefusesWhatCannotBeStoredOnOneLine) {
     const char* const rejected[][3] = {
         {"S", "", "v"}, {"S", "  ", "v"}, {"S", "k\n", "v"}, {"S", "k", "two\nlines"}, {"S", "k", "cr\r"},
-        {"a]b", "k", "v"}, {"S", "a=b", "v"},
+        {"a]b", "k", "v"}, {"S", "a=b", "v"}, {"S", "[Voices", "x"}, {"S", " ;note", "x"},
+        {"S\x01", "k", "v"}, {"S\x7f", "k", "v"},
     };
     for (const auto& r : rejected) {
         IniText ini("[S]\nk=1\n");
