@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -383,10 +384,17 @@ TextRegistry TextRegistry::Parse(std::string_view content, std::optional<Registr
             if (!value) { fail("a dword needs one to eight hexadecimal digits"); return reg; }
             reg.SetDword(*currentKey, name, *value);
         } else if (data.substr(0, 3) == "hex") {
+            // A line that ends in "\\" continues on the next when that one
+            // holds more hex bytes; a continuation with nothing after it is
+            // dropped, so that the value cannot swallow the line written
+            // after it when the file is saved and read again.
             std::string raw(data);
-            while (!raw.empty() && raw.back() == '\\' && i + 1 < lines.size()) {
+            while (!raw.empty() && raw.back() == '\\') {
                 raw.pop_back();
-                raw += Trim(lines[++i]);
+                const std::string_view next = i + 1 < lines.size() ? Trim(lines[i + 1]) : std::string_view();
+                if (next.empty() || !std::isxdigit(static_cast<unsigned char>(next.front()))) break;
+                raw += next;
+                ++i;
             }
             reg.SetValue(*currentKey, RegistryValue{name, RegistryValue::Type::Other, raw, 0});
         } else {
