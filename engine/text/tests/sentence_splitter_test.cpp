@@ -89,6 +89,23 @@ TEST_F(Splitter, LongSentenceIsCutAtWhiteSpace) {
     EXPECT_EQ(traces[0], "*** Stavek je predolg. Razdeljen bo na 2 stavka.");
 }
 
+// Past 421 characters with a full stop, "!" or "?" pending, the sentence is
+// not cut at the blank: the mark ends it at the next character, without a
+// second full stop or the message.
+TEST_F(Splitter, LongSentenceWithAPendingMarkEndsAtTheMark) {
+    for (const char* mark : {".", "!", "?"}) {
+        std::vector<std::string> traces;
+        SetTraceHook([&](std::string_view t) { traces.emplace_back(t); });
+        std::string text;
+        for (int i = 0; i < 60; ++i) text += "beseda ";  // 420 characters
+        const auto sentences = Sentences(text + "konec" + mark + " Drugi stavek.");
+        SetTraceHook(nullptr);
+        ASSERT_EQ(sentences.size(), 2u) << mark;
+        EXPECT_EQ(sentences[0].substr(sentences[0].size() - 8), std::string("konec ") + mark + " ") << mark;
+        EXPECT_TRUE(traces.empty()) << mark;
+    }
+}
+
 TEST_F(Splitter, OutputIsBoundedByTheCapacity) {
     std::string out;
     RewriteSentence(std::string(100, 'a') + ".", out, f.classes, 50);
