@@ -75,7 +75,8 @@ TMakro::TMakro(std::string_view profile_path, const Phonology& phonology)
     }
     if (!inventory_ || !Initialise(profile_path, *enciphered)) {
         created_ = false;
-        ReportError("TMakro: Constructor failed to create class!");
+        // Logged only: the message that says what failed stays the last error.
+        Trace("TMakro: Constructor failed to create class!");
         throw -1;
     }
 }
@@ -92,7 +93,10 @@ bool TMakro::Initialise(std::string_view profile_path, bool enciphered) {
         return Fail("TMakro: Profile can not be created!");
     }
     if (!profile_->IsLoaded()) return Fail("TMakro: Profile could not be created properly!");
-    if (!inventory_ || !ReadTables()) return Fail("TMakro: Profile can not be read!");
+    if (!inventory_ || !ReadTables()) {
+        Trace("TMakro: Profile can not be read!");  // after the key's own message
+        return false;
+    }
     created_ = true;
     return true;
 }

@@ -78,7 +78,7 @@ std::optional<std::vector<SelectedUnit>> MakeSentence(std::span<const std::uint8
                            !one.empty()) {
                     units.push_back({one.front(), 1, here});
                 } else {
-                    ReportError(SynthMessage("Error in function \"MakeSentence\". Can't find the "
+                    Trace(SynthMessage("Error in function \"MakeSentence\". Can't find the "
                                               "symbol '%c'.",
                                               static_cast<char>(sentence[i])));
                 }
@@ -121,7 +121,7 @@ int InitAlophones(std::span<const PhonemeRecord> records, const VoiceTables& tab
         const std::string_view name = SymbolOf(records[k].symbol);
         const std::string_view symbol = ConvertSAMPA(name);
         if (symbol.empty()) {
-            ReportError(SynthMessage(
+            Trace(SynthMessage(
                 "TPsola::Init>>Error reading input alophones data>>SAMPA symbol \"%.*s\" at "
                 "position %d in input array could not be converted to byte symbol using function "
                 "ConvertSAMPA. The array of alophones was left empty.",
@@ -133,7 +133,7 @@ int InitAlophones(std::span<const PhonemeRecord> records, const VoiceTables& tab
 
     std::optional<std::vector<SelectedUnit>> made = MakeSentence(sentence, tables);
     if (!made) {
-        ReportError(SynthMessage("TPsola::Init>>Error finding longest continuous segment in "
+        Trace(SynthMessage("TPsola::Init>>Error finding longest continuous segment in "
                                   "database>>Function MakeSentence returned NULL, when trying to "
                                   "segment the sentence \"%.*s\"",
                                   static_cast<int>(sentence.size()),
@@ -156,7 +156,7 @@ int InitAlophones(std::span<const PhonemeRecord> records, const VoiceTables& tab
             const std::int64_t a = static_cast<std::int64_t>(unit.db_position) + j;
             const std::int64_t k = static_cast<std::int64_t>(unit.sentence_position) + j;
             if (a < 0 || a > n_a - 2 || a >= static_cast<std::int64_t>(text.size())) {
-                ReportError(SynthMessage(
+                Trace(SynthMessage(
                     "TPsola::Init>>Invalid alophone found>>Function MakeSentence returned index of "
                     "the alophone %d, which is not located within database. Valid indexes are "
                     "from 0 to %d. Note that the last alophone in database is not valid, since the "
@@ -167,7 +167,7 @@ int InitAlophones(std::span<const PhonemeRecord> records, const VoiceTables& tab
             }
             const auto symbol = static_cast<char>(text[static_cast<std::size_t>(a)]);
             if (k < 0 || k > static_cast<std::int64_t>(n) - 1) {
-                ReportError(SynthMessage(
+                Trace(SynthMessage(
                     "TPsola::Init>>Invalid alophone found>>Function MakeSentence returned index of "
                     "the alophone with byte name \"%c\" which could not be found in input string. "
                     "Index was %d. Valid indexes are from 0 to %d. The alophone was skipped.",
@@ -189,7 +189,7 @@ int InitAlophones(std::span<const PhonemeRecord> records, const VoiceTables& tab
             e.duration = r.duration;
             if (PitchOutOfLimits(e.pitch_start) || PitchOutOfLimits(e.pitch_mid) ||
                 PitchOutOfLimits(e.pitch_end) || e.duration < 0 || e.duration > kMaxDuration) {
-                ReportError(SynthMessage(
+                Trace(SynthMessage(
                     "TPsola::Init>>Invalid alophone data>>Frequency or duration of the alophone in "
                     "input array was out of the limits. Frequency should be between %dHz and %dHz "
                     "and duration should be between 0 and %dms. The alophone was skipped.     "
@@ -209,7 +209,7 @@ int InitAlophones(std::span<const PhonemeRecord> records, const VoiceTables& tab
             const std::int32_t m0 = win_index[static_cast<std::size_t>(a)];
             const std::int32_t m1 = win_index[static_cast<std::size_t>(a) + 1];
             if (m0 < 0 || m0 > n_m - 2 || m1 < 0 || m1 > n_m - 2) {
-                ReportError(SynthMessage(
+                Trace(SynthMessage(
                     "TPsola::Init>>Invalid marker index>>Index of a marker for alophone is invalid. "
                     "This index should be between 0 and %d. Note that the last marker in database "
                     "is also invalid, because the algorithm needs reference to the next marker in "
@@ -224,7 +224,7 @@ int InitAlophones(std::span<const PhonemeRecord> records, const VoiceTables& tab
             const std::int64_t last_sample = windows[static_cast<std::size_t>(m1)];
             const std::int64_t span = last_sample - first_sample;
             if (span < 0 || span * 1000 / kSampleRate > kMaxDuration) {
-                ReportError(SynthMessage(
+                Trace(SynthMessage(
                     "TPsola::Init>>Invalid alophone in wave database>>Duration of the alophone in "
                     "database was found to be either negative or longer than %dms. Check and "
                     "correct the wave database. The alophone was skipped.     Alophone data: byte "
@@ -239,7 +239,7 @@ int InitAlophones(std::span<const PhonemeRecord> records, const VoiceTables& tab
             for (std::int32_t m = m0; m < m1; ++m) {
                 const std::int64_t position = windows[static_cast<std::size_t>(m)];
                 if (position - kMarkerMargin < 0 || position + kMarkerMargin >= n_s) {
-                    ReportError(SynthMessage(
+                    Trace(SynthMessage(
                         "TPsola::Init>>Marker too close to the beginning or the end of wave "
                         "database>>Marker doesn't have enough samples around it to perform "
                         "windowing. This means that the marker is too close to the either "
@@ -255,7 +255,7 @@ int InitAlophones(std::span<const PhonemeRecord> records, const VoiceTables& tab
                 // A period of 0 (or less) is no frequency at all.
                 const std::int64_t f = period > 0 ? kSampleRate / period : 0;
                 if (f < kMinPitch || f > kMaxPitch) {
-                    ReportError(SynthMessage(
+                    Trace(SynthMessage(
                         "TPsola::Init>>Invalid frequency of the alophone in wave database>>Distance "
                         "between two consequent markers in wave database was found to be greater "
                         "than %d or less than %d samples. As a consequence, the frequency at some "
@@ -276,7 +276,7 @@ int InitAlophones(std::span<const PhonemeRecord> records, const VoiceTables& tab
                 continue;
             }
             if (e.markers.empty()) {
-                ReportError(SynthMessage(
+                Trace(SynthMessage(
                     "TPsola::Init>>Empty alophone>>No markers were found for alophone in wave "
                     "database. The alophone should probably be removed from the wave database. The "
                     "alophone was skipped. Alophone data: byte name=\"%c\", SAMPA name=\"%s\", "
@@ -348,7 +348,7 @@ void GlueAlophones(std::vector<AlophoneEntry>& entries, const VoiceDatabase& db)
             p.duration = (p.duration != 0 && c.duration != 0) ? (p.duration + c.duration) / 2 : 0;
         } else {
             // No recorded transition: butt the two together after trimming.
-            ReportError(SynthMessage("TPsola::Glue>>Diphone not found>>Diphone (%c,%c) was not "
+            Trace(SynthMessage("TPsola::Glue>>Diphone not found>>Diphone (%c,%c) was not "
                                       "found in wave database. Temporary glueing alophones "
                                       "together. Update the master wave database to include that "
                                       "diphone!",

@@ -371,6 +371,7 @@ TEST_F(MakroTest, EveryKeyHasItsMessage) {
         EXPECT_EQ(seen[0], c.message);
         EXPECT_EQ(seen[1], "TMakro: Profile can not be read!");
         EXPECT_EQ(seen[2], "TMakro: Constructor failed to create class!");
+        EXPECT_EQ(LastError(), c.message);  // the key's own message, not the class's
     }
     Keys k;
     k.v["Izjeme_pre_cas"] = "77 88";
