@@ -392,7 +392,10 @@ TextRegistry TextRegistry::Parse(std::string_view content, std::optional<Registr
             while (!raw.empty() && raw.back() == '\\') {
                 raw.pop_back();
                 const std::string_view next = i + 1 < lines.size() ? Trim(lines[i + 1]) : std::string_view();
-                if (next.empty() || !std::isxdigit(static_cast<unsigned char>(next.front()))) break;
+                if (next.empty() || !std::isxdigit(static_cast<unsigned char>(next.front()))) {
+                    while (!raw.empty() && raw.back() == '\\') raw.pop_back();
+                    break;
+                }
                 raw += next;
                 ++i;
             }
