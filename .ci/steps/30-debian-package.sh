@@ -9,8 +9,18 @@ cd "$(dirname "$0")/../.."
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo=sudo
 
+. .ci/packages.sh
+ensure_packages lintian man-db
+
 ./run package >/dev/null
 deb=$(ls build-deb/tarvox_*.deb | head -n1)
+
+# lintian: no errors. The maintainer's address is a placeholder until the
+# project has one of its own (bogus-mail-host), the only error allowed.
+lint=$(lintian --suppress-tags bogus-mail-host,bogus-mail-host-in-debian-changelog "$deb" 2>&1 |
+       grep -v 'running with root privileges' || true)
+echo "$lint"
+if echo "$lint" | grep -q '^E:'; then echo "lintian reports errors" >&2; exit 1; fi
 echo "==> installing $deb"
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "./$deb" >/dev/null
 files=$(dpkg-query -L tarvox)
@@ -59,6 +69,18 @@ if [ -n "$module" ]; then
   echo "$reply" | grep -q '^299 OK LOADED SUCCESSFULLY' || { echo "sd_tarvox did not load" >&2; exit 1; }
   echo "$reply" | grep -q '^200 OK VOICE LIST SENT' || { echo "sd_tarvox listed no voices" >&2; exit 1; }
 fi
+
+# The manual pages render.
+for page in tarvox tarvox-data sd_tarvox; do
+  man -l "/usr/share/man/man1/$page.1.gz" 2>/dev/null | grep -q NAME || { echo "man page $page does not render" >&2; exit 1; }
+done
+
+# An upgrade over itself keeps the administrator's tarvox.conf.
+conf=/etc/speech-dispatcher/modules/tarvox.conf
+echo "# changed by the administrator" | $sudo tee -a "$conf" >/dev/null
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall "./$deb" >/dev/null
+grep -q "changed by the administrator" "$conf" || { echo "the upgrade replaced tarvox.conf" >&2; exit 1; }
+echo "reinstalled over itself, tarvox.conf kept"
 
 echo "==> removing the package"
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get remove --purge -y -qq tarvox >/dev/null
