@@ -57,7 +57,7 @@ run_one() {
       "$((runs / SECONDS_EACH))" "${cov:-?}"
   else
     printf '%-24s FAIL (log: %s; reproducer in %s)\n' "$target" "$log" "$ARTIFACTS"
-    grep -E 'ERROR|SUMMARY|Test unit written' "$log" | head -5 | sed 's/^/    /'
+    grep -E 'ERROR|SUMMARY|Test unit written|^Base64:' "$log" | head -6 | sed 's/^/    /'
     return 1
   fi
 }

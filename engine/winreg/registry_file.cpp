@@ -393,7 +393,7 @@ TextRegistry TextRegistry::Parse(std::string_view content, std::optional<Registr
                 raw.pop_back();
                 const std::string_view next = i + 1 < lines.size() ? Trim(lines[i + 1]) : std::string_view();
                 if (next.empty() || !std::isxdigit(static_cast<unsigned char>(next.front()))) {
-                    while (!raw.empty() && raw.back() == '\\') raw.pop_back();
+                    while (!raw.empty() && (raw.back() == '\\' || IsBlank(raw.back()))) raw.pop_back();
                     break;
                 }
                 raw += next;

@@ -192,10 +192,11 @@ TEST(RegistryWrite, CreateSetDeleteSaveReload) {
 TEST(RegistryWrite, RandomFilesAndWritesSurviveARoundTrip) {
     std::mt19937 random(21);
     const char* const names[] = {"a", "B", "Path", "x y", "q\\\"", ""};
-    // The last one is the fuzzers' find: two backslashes before a line
-    // that continues nothing.
+    // The last two are the fuzzers' finds: backslashes (or a blank and one)
+    // before a line that continues nothing.
     const char* const hex[] = {"hex:01,02", "hex:01,\\\n  02,03", "hex:01,\\", "hex(2):41,00,\\\n\n",
-                               "hex:,\\\n", "hex:ff,\\\n  00,\\", "hex:01,02\\\\"};
+                               "hex:,\\\n", "hex:ff,\\\n  00,\\", "hex:01,02\\\\",
+                               "hex \\ \\"};
     for (int round = 0; round < 300; ++round) {
         std::string text = "Windows Registry Editor Version 5.00\n\n";
         for (int k = 0, keys = 1 + static_cast<int>(random() % 4); k < keys; ++k) {
