@@ -42,14 +42,29 @@ bool PathExists(std::string_view path);
 // that every listing is reproducible. Empty when the directory is missing.
 std::vector<std::string> ListFiles(std::string_view directory, std::string_view extension);
 
-// A file that is read with positioned reads while it stays open.
+// A file read at positions. By default the whole file is mapped read-only
+// (mmap, or a file mapping on Windows), so that a read is a copy from
+// memory and processes share one copy in the page cache; where mapping
+// fails, or when not asked for, each read is a positioned read.
+//
+// Reads are checked against the length the file had when opened. A file
+// that another program shortens while it is mapped would make a read of the
+// lost pages fault (SIGBUS) instead of failing; KeepMappingSafe() looks at
+// the file's length and, if it shrank, gives up the mapping so that later
+// reads are positioned reads that fail cleanly. Callers run it once per
+// batch of reads (a sentence); a file shortened during a batch is not
+// caught. On Windows a mapped file cannot be shortened at all.
 class RandomAccessFile {
 public:
     RandomAccessFile() = default;
-    explicit RandomAccessFile(std::string_view path);
-    bool IsOpen() const { return fd_ >= 0; }
+    explicit RandomAccessFile(std::string_view path, bool map = true);
+    bool IsOpen() const { return open_; }
+    bool IsMapped() const { return mapped_ != nullptr; }
     // Reads exactly out.size() bytes at offset; false on a short read.
     bool ReadAt(std::uint64_t offset, std::span<char> out) const;
+    // False when the file is shorter than when it was mapped (the mapping
+    // is then released); true otherwise.
+    bool KeepMappingSafe() noexcept;
     ~RandomAccessFile();
     RandomAccessFile(RandomAccessFile&& other) noexcept;
     RandomAccessFile& operator=(RandomAccessFile&& other) noexcept;
@@ -57,8 +72,14 @@ public:
     RandomAccessFile& operator=(const RandomAccessFile&) = delete;
 
 private:
+    void Close() noexcept;
+
+    bool open_ = false;
     int fd_ = -1;
     std::FILE* fallback_ = nullptr;  // systems without positioned reads
+    const char* mapped_ = nullptr;
+    std::uint64_t size_ = 0;         // of the mapping
+    void* mapping_handle_ = nullptr;  // Windows: the file mapping object
 };
 
 }  // namespace tarvox

@@ -69,6 +69,7 @@ int TPsola::Run(std::span<const PhonemeRecord> records) {
 }
 
 int TPsola::Render() {
+    tables_.db.CheckSamplesFile();
     const VoiceDatabase& db = tables_.db;
     const RenderPlan plan = PlanSentence(alophones_, db.Windows(), window_scale_, follow_plan_);
     const auto need = static_cast<std::size_t>(plan.BufferNeed());

@@ -261,7 +261,7 @@ int VoiceDatabaseLoader::Load(std::string_view path, bool samples_in_memory, Voi
                             static_cast<long>(sample_count)));
         if (!in.Read(BytesOf(samples))) { Truncated(in, "Samples"); return -1; }
     } else {
-        db.file_ = RandomAccessFile(path);
+        db.file_ = RandomAccessFile(path, db.map_file_);
         if (!db.file_.IsOpen()) {
             ReportError(SynthMessage("Psola::loadtables>>Could not open the wave database>>File "
                                       "\"%.*s\" could not be opened for reading the samples",

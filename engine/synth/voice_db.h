@@ -117,6 +117,15 @@ public:
     std::span<const std::int32_t> WinIndex() const { return win_index_; }
     std::span<const std::int32_t> Windows() const { return windows_; }
     std::int32_t SampleCount() const { return sample_count_; }
+    // Whether the samples that stay in the file are read through a mapping
+    // of it (the default) or by positioned reads; set before loading.
+    void MapSamples(bool map) { map_file_ = map; }
+    bool SamplesMapped() const { return file_.IsMapped(); }
+    // Before a sentence's reads: if the file was shortened since it was
+    // mapped, reads go on as positioned reads (and fail where data is gone).
+    void CheckSamplesFile() noexcept {
+        if (!in_memory_) file_.KeepMappingSafe();
+    }
     bool SamplesInMemory() const { return in_memory_; }
     // The deciphered samples; empty when they stay in the file.
     std::span<const std::int16_t> Samples() const { return samples_; }
@@ -149,6 +158,7 @@ private:
     std::vector<std::int16_t> samples_;
     std::vector<SampleSource> sources_;
     RandomAccessFile file_;  // open while the samples stay in the file
+    bool map_file_ = true;
 };
 
 // Reads the database file into `db` (replacing what it held). 0 on success;

@@ -153,6 +153,16 @@ TEST(Cipher, StoredBytesAreEncipheredAndWindowsDecipherAlone) {
         ApplyDbCipher(part, start);
         EXPECT_TRUE(std::equal(part.begin(), part.end(), bytes.begin() + start)) << start;
     }
+    // From every phase and for every length, each byte is XORed with the
+    // key of its own position.
+    for (std::uint64_t position = 0; position < 256; position += 7) {
+        for (std::size_t length : {0u, 1u, 255u, 256u, 257u, 700u}) {
+            std::vector<std::uint8_t> zero(length, 0);
+            ApplyDbCipher(zero, position + 1024);
+            for (std::size_t i = 0; i < length; ++i)
+                ASSERT_EQ(zero[i], DbCipherKey(position + 1024 + i)) << position << " " << i;
+        }
+    }
 }
 
 TEST(LoadTables, LengthDifferentFromTheHeaderFailsWithTheLengthMessage) {
@@ -260,6 +270,7 @@ TEST(LoadTables, NoSingleDamagedByteMakesTheLoaderReadOutOfBounds) {
                 out.write(bad.data(), static_cast<std::streamsize>(bad.size()));
             }
             VoiceDatabase db;
+            db.MapSamples((i & 2) != 0);  // samples in the file: mapped or read
             ClearError();
             if (loadtables(path, (i & 1) != 0, db) != 0) {
                 ++failed;
@@ -276,22 +287,33 @@ TEST(LoadTables, NoSingleDamagedByteMakesTheLoaderReadOutOfBounds) {
     EXPECT_GT(failed, 0);
 }
 
+// Both ways of reading samples that stay in the file: through a mapping
+// and by positioned reads. A file shortened while open fails the reads of
+// what it lost; a mapped one once the mapping has been checked (as before
+// every sentence).
 TEST(FetchSamples, OutsideTheSamplesOrAfterTheFileShrankFails) {
-    TempDir dir;
-    const VoiceDatabaseContent c = MixedContent();
-    const std::string path = WriteImage(dir, SerializeVoiceDatabase(c));
-    VoiceDatabase db;
-    ASSERT_EQ(loadtables(path, false, db), 0);
-    std::vector<std::int16_t> window(11);
-    EXPECT_TRUE(db.FetchSamples(2989, window));
-    EXPECT_TRUE(std::equal(window.begin(), window.end(), c.samples.begin() + 2989));
-    EXPECT_FALSE(db.FetchSamples(2990, window));
-    EXPECT_NE(LastError().find("out of range"), std::string::npos);
-    EXPECT_FALSE(db.FetchSamples(-1, window));
-    std::filesystem::resize_file(path, std::filesystem::file_size(path) - 100);
-    EXPECT_FALSE(db.FetchSamples(2989, window));
-    EXPECT_NE(LastError().find("Could not read samples"), std::string::npos);
-    EXPECT_TRUE(db.FetchSamples(0, window));
+    for (bool mapped : {true, false}) {
+        SCOPED_TRACE(mapped ? "mapped" : "positioned reads");
+        TempDir dir;
+        const VoiceDatabaseContent c = MixedContent();
+        const std::string path = WriteImage(dir, SerializeVoiceDatabase(c));
+        VoiceDatabase db;
+        db.MapSamples(mapped);
+        ASSERT_EQ(loadtables(path, false, db), 0);
+        EXPECT_EQ(db.SamplesMapped(), mapped);
+        std::vector<std::int16_t> window(11);
+        EXPECT_TRUE(db.FetchSamples(2989, window));
+        EXPECT_TRUE(std::equal(window.begin(), window.end(), c.samples.begin() + 2989));
+        EXPECT_FALSE(db.FetchSamples(2990, window));
+        EXPECT_NE(LastError().find("out of range"), std::string::npos);
+        EXPECT_FALSE(db.FetchSamples(-1, window));
+        std::filesystem::resize_file(path, std::filesystem::file_size(path) - 100);
+        db.CheckSamplesFile();
+        EXPECT_FALSE(db.SamplesMapped());
+        EXPECT_FALSE(db.FetchSamples(2989, window));
+        EXPECT_NE(LastError().find("Could not read samples"), std::string::npos);
+        EXPECT_TRUE(db.FetchSamples(0, window));
+    }
 }
 
 TEST(CostTable, NamesBecomeSymbolsAndMissingOnesCostFive) {
