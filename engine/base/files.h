@@ -62,6 +62,12 @@ public:
     bool IsMapped() const { return mapped_ != nullptr; }
     // Reads exactly out.size() bytes at offset; false on a short read.
     bool ReadAt(std::uint64_t offset, std::span<char> out) const;
+    // The mapped bytes at offset, valid while the file stays open and
+    // mapped; empty when the file is not mapped or they lie past its end.
+    std::span<const char> MappedAt(std::uint64_t offset, std::size_t size) const {
+        if (!mapped_ || offset > size_ || size > size_ - offset) return {};
+        return {mapped_ + offset, size};
+    }
     // False when the file is shorter than when it was mapped (the mapping
     // is then released); true otherwise.
     bool KeepMappingSafe() noexcept;

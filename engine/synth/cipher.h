@@ -25,4 +25,9 @@ inline constexpr std::uint8_t DbCipherKey(std::uint64_t position) {
 // its section's payload.
 void ApplyDbCipher(std::span<std::uint8_t> bytes, std::uint64_t position = 0);
 
+// The same from `from` into `to` (of the same length; the two may be the
+// same bytes but must not overlap otherwise).
+void ApplyDbCipher(std::span<const std::uint8_t> from, std::span<std::uint8_t> to,
+                   std::uint64_t position);
+
 }  // namespace tarvox

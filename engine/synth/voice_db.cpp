@@ -335,9 +335,18 @@ bool VoiceDatabase::FetchSamples(std::int64_t first, std::span<std::int16_t> out
         return true;
     }
     const std::span<std::uint8_t> bytes = BytesOf(out);
+    const std::uint64_t offset =
+        sources_.empty() ? 0 : static_cast<std::uint64_t>(sources_.front().first_sample_offset + 2 * first);
+    // From a mapping, deciphered on the way (one pass over the bytes).
+    if (const std::span<const char> mapped = file_.MappedAt(offset, bytes.size());
+        !sources_.empty() && mapped.size() == bytes.size() && !bytes.empty()) {
+        ApplyDbCipher({reinterpret_cast<const std::uint8_t*>(mapped.data()), mapped.size()}, bytes,
+                      static_cast<std::uint64_t>(2 * first));
+        LittleEndianSamples(out);
+        return true;
+    }
     if (sources_.empty() ||
-        !file_.ReadAt(static_cast<std::uint64_t>(sources_.front().first_sample_offset + 2 * first),
-                      {reinterpret_cast<char*>(bytes.data()), bytes.size()})) {
+        !file_.ReadAt(offset, {reinterpret_cast<char*>(bytes.data()), bytes.size()})) {
         ReportError(SynthMessage("Psola::FetchSamples>>Could not read samples>>Samples %lld to "
                                   "%lld could not be read from the wave database file",
                                   static_cast<long long>(first),

@@ -244,12 +244,8 @@ public:
         return true;
     }
     bool Audio(std::span<const std::int16_t> samples) override {
-        // s x volume / 50 in 32 bits (at most 32767 x 100), one pass the
-        // compiler vectorises.
         scaled_.resize(samples.size());
-        const std::int32_t volume = volume_;
-        for (std::size_t i = 0; i < samples.size(); ++i)
-            scaled_[i] = static_cast<std::int16_t>(std::clamp(samples[i] * volume / 50, -32766, 32766));
+        cli::ScaleVolume(samples, scaled_, volume_);
         return out_.Write(scaled_);
     }
 

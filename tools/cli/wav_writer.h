@@ -23,6 +23,10 @@ enum class OutputFormat { WavFile, WavStream, Raw };
 // The most sample bytes a WAV file's header can count.
 inline constexpr std::uint64_t kWavDataLimit = 0xFFFFFFFFull - 36;
 
+// out[i] = in[i] x volume / 50, clipped to +-32766 (volume 0 .. 100: 100
+// doubles, 50 keeps the samples). out must be as long as in.
+void ScaleVolume(std::span<const std::int16_t> in, std::span<std::int16_t> out, int volume);
+
 class SampleSink {
 public:
     // `limit`: sample bytes a WAV file may hold (tests make it small).

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <random>
 
 #include "base/config.h"
 #include "base/diag.h"
@@ -209,6 +210,31 @@ TEST(OverlapAdd, WeightsTruncateTowardZeroAndSumsClipAt32760) {
     const std::vector<std::int16_t> w = {16383, 16383, 16384, 16384, 16384};
     OverlapAdd(out, src, w);
     EXPECT_EQ(out, (std::vector<std::int16_t>{-2, 2, 32760, -32760, -32668}));
+}
+
+// The wide path against the formula, on random and extreme values (any
+// weight, not only those of the window table) and every tail length.
+TEST(OverlapAdd, EveryLengthAndValueMatchesTheFormula) {
+    std::mt19937 random(5);
+    const std::int16_t extremes[] = {-32768, -32767, -32760, -16384, -1, 0, 1, 16383, 16384, 32760, 32767};
+    auto pick = [&] {
+        return random() % 3 ? static_cast<std::int16_t>(random()) : extremes[random() % std::size(extremes)];
+    };
+    for (std::size_t length = 0; length < 40; ++length) {
+        for (int round = 0; round < 50; ++round) {
+            std::vector<std::int16_t> out(length), src(length), w(length);
+            for (std::size_t j = 0; j < length; ++j) {
+                out[j] = std::clamp<std::int16_t>(pick(), -32760, 32760);
+                src[j] = pick();
+                w[j] = pick();
+            }
+            std::vector<std::int16_t> expected = out;
+            for (std::size_t j = 0; j < length; ++j)
+                expected[j] = static_cast<std::int16_t>(std::clamp(out[j] + src[j] * w[j] / 16384, -32760, 32760));
+            OverlapAdd(out, src, w);
+            ASSERT_EQ(out, expected) << length;
+        }
+    }
 }
 
 TEST(Psola, LoudOverlappingWindowsClipAt32760) {

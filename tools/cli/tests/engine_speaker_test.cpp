@@ -14,6 +14,7 @@
 #include "driver/request.h"
 #include "support/test_files.h"
 #include "text/text_pieces.h"
+#include "wav_writer.h"
 
 namespace tarvox::cli {
 namespace {
@@ -239,3 +240,14 @@ TEST(EngineSpeakerTest, BookmarkSpecs) {
 
 }  // namespace
 }  // namespace tarvox::cli
+
+// Every volume and the extreme samples: s x volume / 50, clipped.
+TEST(EngineSpeakerTest, ScaleVolumeAtEveryVolume) {
+    const std::vector<std::int16_t> in = {-32768, -32767, -16384, -16383, -101, -1, 0, 1, 49, 51, 16383, 16384, 32767};
+    std::vector<std::int16_t> out(in.size());
+    for (int volume = 0; volume <= 100; ++volume) {
+        tarvox::cli::ScaleVolume(in, out, volume);
+        for (std::size_t i = 0; i < in.size(); ++i)
+            ASSERT_EQ(out[i], std::clamp(in[i] * volume / 50, -32766, 32766)) << volume << " " << in[i];
+    }
+}
