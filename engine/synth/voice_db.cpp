@@ -131,7 +131,10 @@ bool ReadIndex(SequentialReader& in, SymbolIndex& index, std::size_t record_size
     for (std::int32_t i = 0; i < count; ++i) {
         if (!in.Read(record)) return Truncated(in, name);
         const std::int32_t n = ReadLe32(record.data() + width);
-        if (!CheckCount(n, 4, in, SynthMessage("%s entry %d", name, i).c_str())) return false;
+        if (n < 0 || static_cast<std::int64_t>(n) * 4 > in.Remaining()) {  // named only when wrong
+            CheckCount(n, 4, in, SynthMessage("%s entry %d", name, i).c_str());
+            return false;
+        }
         if (!in.ReadInt32s(positions, static_cast<std::size_t>(n))) return Truncated(in, name);
         index.Append(std::span<const std::uint8_t>(record).first(width), positions);
     }
