@@ -37,6 +37,14 @@ while IFS= read -r line && [ $i -lt 40 ]; do
   printf '%s' "$line" | seed fuzz_speak "s$i" '\x0b\x0b\x32'
 done < "$ROOT/voices/corpus/check-sentences.txt"
 printf 'Cena je 2.500 €, ura 8:15, dr. Novak, 3. 5. 2026, −5 °C, Müller, Москва 😀.' | seed fuzz_converter mixed
+# The engine object: site rate and volume, then fragments (action, rate,
+# volume, pitch, silence/4, offset/64, length in code units, UTF-16LE text).
+{ printf '\x00\x64\x00\x00\x64\x00\x00\x00\x14'; printf 'Dober dan, kako ste?' | iconv -t UTF-16LE
+  printf '\x03\x00\x64\x00\x00\x01\x02'; printf 'm1' | iconv -t UTF-16LE
+  printf '\x04\x05\x50\x03\x00\x01\x06'; printf 'ABC 12' | iconv -t UTF-16LE
+  printf '\x01\x00\x64\x00\x20\x01\x00'
+  printf '\x00\xfb\x64\xfe\x00\x02\x1a'; printf 'Cena je 2.500 €, ura 8:15.' | iconv -t UTF-16LE; } |
+  seed fuzz_engine_object request
 printf 'INIT\nSET\nrate=50\npunctuation_mode=all\n.\nSPEAK\n<speak>Dober <mark name="a"/>dan.</speak>\n.\nCHAR\nx\n.\nKEY\nspace\n.\nSTOP\nQUIT\n' |
   seed fuzz_sd_session session
 printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\n@="v"\n"a"=dword:0000001f\n"b"=hex:01,02,\\\n  03\n"c"="x\\"y"\n\n[-HKEY_LOCAL_MACHINE\\SOFTWARE\\U]\n' |
