@@ -1,5 +1,6 @@
 #include "text/capitals.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "base/diag.h"
@@ -11,6 +12,13 @@ namespace tarvox {
 
 int LetterNames::Read(const Profile& profile) {
     *this = LetterNames();
+    std::int32_t spell = 0;
+    if (profile.Find("crkuj_soglasniske_kratice") != nullptr) {
+        if (profile.GetLong("crkuj_soglasniske_kratice", spell) != 0 || spell < 0 || spell > 1) {
+            ReportError("Napaka: v ini datoteki (ini_gfp): crkuj_soglasniske_kratice");
+            return -1;
+        }
+    }
     std::vector<std::string> items;
     if (profile.GetItems("imena_crk", '\t', items) < 0) return 0;
     if (items.empty() || items.size() % 3 != 0) {
@@ -27,6 +35,7 @@ int LetterNames::Read(const Profile& profile) {
         stressed_[c] = items[i + 2];
     }
     present_ = true;
+    spell_consonant_runs_ = spell == 1;
     return 0;
 }
 
@@ -119,7 +128,12 @@ void CapitalsAndAcronyms(std::string& sentence, const CharClasses& classes,
             }
             next_capitals = capitals > 1 && !after_final;
         }
-        if (previous_capitals || next_capitals || run.size() > 3) {
+        const bool consonants_only =
+            run.size() > 1 && names && names->SpellsConsonantRuns() &&
+            std::none_of(run.begin(), run.end(), [&](char r) {
+                return classes.IsVowel(u(r)) || classes.IsVowel(u(classes.ToLower(r)));
+            });
+        if (!consonants_only && (previous_capitals || next_capitals || run.size() > 3)) {
             for (char r : run) out.push_back(classes.ToLower(r));
             i = end;
             if (run.size() > 3) {

@@ -26,11 +26,18 @@ public:
     bool Present() const { return present_; }
     // The acronym as one word; empty when a letter has no name.
     std::string Spell(std::string_view run) const;
+    // The key crkuj_soglasniske_kratice = 1: a run of capitals without a
+    // vowel (HTML, KBM) cannot be read as a word and is always spelled,
+    // also when long or beside other words in capitals. Absent or 0: runs
+    // longer than three letters or beside words in capitals are read as
+    // words.
+    bool SpellsConsonantRuns() const { return spell_consonant_runs_; }
 
 private:
     std::array<std::string, 256> plain_;
     std::array<std::string, 256> stressed_;
     bool present_ = false;
+    bool spell_consonant_runs_ = false;
 };
 
 // True when the word, exactly as given, is a dictionary entry.
