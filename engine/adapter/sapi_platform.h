@@ -329,6 +329,28 @@ static_assert(offsetof(SPVTEXTFRAG, pTextStart) == 80);
 static_assert(offsetof(SPVTEXTFRAG, ulTextLen) == 88);
 static_assert(offsetof(SPVTEXTFRAG, ulTextSrcOffset) == 92);
 static_assert(sizeof(SPVCONTEXT) == 24);
+#elif defined(__i386__) || defined(_M_IX86)
+static_assert(sizeof(SPEVENT) == 24);
+static_assert(offsetof(SPEVENT, ulStreamNum) == 4);
+static_assert(offsetof(SPEVENT, ullAudioStreamOffset) == 8);
+static_assert(offsetof(SPEVENT, wParam) == 16);
+static_assert(offsetof(SPEVENT, lParam) == 20);
+static_assert(sizeof(SPVSTATE) == 52);
+static_assert(offsetof(SPVSTATE, LangID) == 4);
+static_assert(offsetof(SPVSTATE, EmphAdj) == 8);
+static_assert(offsetof(SPVSTATE, RateAdj) == 12);
+static_assert(offsetof(SPVSTATE, Volume) == 16);
+static_assert(offsetof(SPVSTATE, PitchAdj) == 20);
+static_assert(offsetof(SPVSTATE, SilenceMSecs) == 28);
+static_assert(offsetof(SPVSTATE, pPhoneIds) == 32);
+static_assert(offsetof(SPVSTATE, ePartOfSpeech) == 36);
+static_assert(offsetof(SPVSTATE, Context) == 40);
+static_assert(sizeof(SPVTEXTFRAG) == 68);
+static_assert(offsetof(SPVTEXTFRAG, State) == 4);
+static_assert(offsetof(SPVTEXTFRAG, pTextStart) == 56);
+static_assert(offsetof(SPVTEXTFRAG, ulTextLen) == 60);
+static_assert(offsetof(SPVTEXTFRAG, ulTextSrcOffset) == 64);
+static_assert(sizeof(SPVCONTEXT) == 12);
 #endif
 static_assert(sizeof(WAVEFORMATEX) == 18);
 static_assert(sizeof(SPVPITCH) == 8);

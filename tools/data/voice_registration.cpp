@@ -61,7 +61,62 @@ void AppendKey(const winreg::TextRegistry& registry, const std::string& path, st
     for (const std::string& sub : registry.SubkeyNames(path)) AppendKey(registry, path + "\\" + sub, out);
 }
 
+// A text as an NSIS string's content: "$" and quotes escaped.
+std::string NsisEscape(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '$') out += "$$";
+        else if (c == '"') out += "$\\\"";
+        else if (c == '\r' || c == '\n') out += ' ';
+        else out += c;
+    }
+    return out;
+}
+
+// A key below HKEY_LOCAL_MACHINE as NSIS names it (without the root).
+std::string NsisKey(std::string_view path) {
+    constexpr std::string_view root = "HKEY_LOCAL_MACHINE\\";
+    if (path.starts_with(root)) path.remove_prefix(root.size());
+    return NsisEscape(path);
+}
+
+void AppendNsisKey(const winreg::TextRegistry& registry, const std::string& path, const std::string& voices_dir,
+                   std::string& out) {
+    const std::string key = NsisKey(path);
+    for (const winreg::RegistryValue& v : registry.Values(path)) {
+        const std::string name = NsisEscape(v.name);
+        if (v.type == winreg::RegistryValue::Type::Dword) {
+            out += "  WriteRegDWORD HKLM \"" + key + "\" \"" + name + "\" " + std::to_string(v.dword) + "\r\n";
+            continue;
+        }
+        std::string value;
+        if (v.name == "Path" && !voices_dir.empty() && v.text.starts_with(voices_dir))
+            value = voices_dir + NsisEscape(std::string_view(v.text).substr(voices_dir.size()));
+        else
+            value = NsisEscape(v.text);
+        out += "  WriteRegStr HKLM \"" + key + "\" \"" + name + "\" \"" + value + "\"\r\n";
+    }
+    for (const std::string& sub : registry.SubkeyNames(path)) AppendNsisKey(registry, path + "\\" + sub, voices_dir, out);
+}
+
 }  // namespace
+
+std::string VoiceTokensNsisInclude(std::span<const VoiceToken> tokens, const winreg::TextRegistry& registry,
+                                   const std::string& voices_dir) {
+    std::string write = "!macro TarvoxWriteVoiceTokens\r\n";
+    std::string remove = "!macro TarvoxDeleteVoiceTokens\r\n";
+    for (const VoiceToken& t : tokens) {
+        const std::string key = std::string(kVoiceTokensKey) + "\\" + t.token;
+        if (!registry.KeyExists(key)) continue;
+        const std::string line = "  DeleteRegKey HKLM \"" + NsisKey(key) + "\"\r\n";
+        write += line;
+        AppendNsisKey(registry, key, voices_dir, write);
+        remove += line;
+    }
+    return "; The voice tokens of the installed voices (written by tarvox-data\r\n"
+           "; register-voices --nsis from the voices' manifests).\r\n" +
+           write + "!macroend\r\n" + remove + "!macroend\r\n";
+}
 
 bool TextRegistryWriter::CreateKey(const std::string& path) { return registry_.CreateKey(path); }
 bool TextRegistryWriter::SetString(const std::string& path, const std::string& name,
@@ -142,7 +197,7 @@ std::string VoiceTokensRegFile(std::span<const VoiceToken> tokens,
 
 void AddVoiceRegistrationCommands(CLI::App& app, CommandStatus& status) {
     struct Args {
-        std::string voices_dir, manifests, reg_file;
+        std::string voices_dir, manifests, reg_file, nsis_file;
     };
     auto args = std::make_shared<Args>();
     CLI::App* c = app.add_subcommand(
@@ -154,6 +209,10 @@ void AddVoiceRegistrationCommands(CLI::App& app, CommandStatus& status) {
     c->add_option("--manifests", args->manifests,
                   "directory of the voice directories whose voice.ini is read (default: --voices-dir)");
     c->add_option("--reg-file", args->reg_file, "write a .reg file instead of the registry file");
+    c->add_option("--nsis", args->nsis_file,
+                  "write an NSIS include (macros TarvoxWriteVoiceTokens, TarvoxDeleteVoiceTokens) "
+                  "instead of the registry file; --voices-dir may then start with an NSIS variable "
+                  "($INSTDIR\\voices)");
     c->callback([args, &status] {
         const auto fail = [&status](const std::string& message) {
             std::cerr << "tarvox-data: " << message << "\n";
@@ -171,9 +230,24 @@ void AddVoiceRegistrationCommands(CLI::App& app, CommandStatus& status) {
             const VoiceToken& t = tokens[i];
             if (i > 0 && tokens[i - 1].directory == t.directory) continue;  // the YU-ASCII mode
             std::error_code ec;
-            if (std::filesystem::is_regular_file(NativePath(t.directory + "/sint.ini"), ec)) continue;
-            if (args->reg_file.empty()) return fail("no voice in " + t.directory + " (sint.ini is missing)");
+            if (!args->nsis_file.empty() ||
+                std::filesystem::is_regular_file(NativePath(t.directory + "/sint.ini"), ec))
+                continue;
+            if (args->reg_file.empty() && args->nsis_file.empty())
+                return fail("no voice in " + t.directory + " (sint.ini is missing)");
             std::cerr << "tarvox-data: note: no voice in " << t.directory << " here\n";
+        }
+        if (!args->nsis_file.empty()) {
+            winreg::TextRegistry registry;
+            TextRegistryWriter writer(registry);
+            if (std::string error = RegisterVoiceTokens(tokens, writer); !error.empty()) return fail(error);
+            std::ofstream out(NativePath(args->nsis_file), std::ios::binary | std::ios::trunc);
+            const std::string text = VoiceTokensNsisInclude(tokens, registry, args->voices_dir);
+            out.write(text.data(), static_cast<std::streamsize>(text.size()));
+            out.close();
+            if (!out) return fail("cannot write " + args->nsis_file);
+            std::cout << "wrote " << args->nsis_file << "\n";
+            return;
         }
         if (!args->reg_file.empty()) {
             winreg::TextRegistry registry;

@@ -61,6 +61,14 @@ std::string RegisterVoiceTokens(std::span<const VoiceToken> tokens, RegistryWrit
 std::string VoiceTokensRegFile(std::span<const VoiceToken> tokens,
                                const winreg::TextRegistry& registry);
 
+// The same tokens as an NSIS include for an installer: the macro
+// TarvoxWriteVoiceTokens writes them (each token's key replaced whole) and
+// TarvoxDeleteVoiceTokens removes them, in the registry view the installer
+// has set. Values are escaped for NSIS strings, except `voices_dir` at the
+// start of a Path, which the installer expands ("$INSTDIR\voices").
+std::string VoiceTokensNsisInclude(std::span<const VoiceToken> tokens, const winreg::TextRegistry& registry,
+                                   const std::string& voices_dir);
+
 // A RegistryWriter over a text registry.
 class TextRegistryWriter final : public RegistryWriter {
 public:

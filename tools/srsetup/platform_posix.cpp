@@ -60,6 +60,12 @@ public:
     bool SectionExists(std::string_view section, const std::string& file) override {
         return winreg::ProfileSectionExists(section, file);
     }
+    bool Backup(const std::string& file) override {
+        const std::string from = winreg::NativeIniPath(file);
+        std::error_code ec;
+        std::filesystem::copy_file(from, from + kBackupSuffix, std::filesystem::copy_options::skip_existing, ec);
+        return !ec;
+    }
 };
 
 }  // namespace

@@ -111,6 +111,11 @@ public:
     bool WriteInteger(std::string_view section, std::string_view key, int value, const std::string& file) override {
         return WriteString(section, key, std::to_string(value), file);
     }
+    bool Backup(const std::string& file) override {
+        const std::wstring from = Wide(file), to = Wide(file + kBackupSuffix);
+        if (CopyFileW(from.c_str(), to.c_str(), TRUE)) return true;
+        return GetLastError() == ERROR_FILE_EXISTS;
+    }
     bool SectionExists(std::string_view section, const std::string& file) override {
         const std::wstring wsection = Wide(section), wfile = Wide(file);
         std::vector<wchar_t> buffer(4096);

@@ -85,6 +85,7 @@ int ModeNumberOf(std::string_view value) {
 
 void RegisterVoices(PrivateProfile& profile, const std::string& file, std::span<const Voice> voices) {
     if (!profile.SectionExists("Modes", file)) return;
+    if (!profile.Backup(file)) return;
     for (const Voice& voice : voices) {
         const std::string name = voice.displayName;
         int n = ModeNumberOf(profile.ReadString("Modes", name, "", file));

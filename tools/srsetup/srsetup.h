@@ -46,7 +46,14 @@ public:
     virtual bool WriteInteger(std::string_view section, std::string_view key, int value,
                               const std::string& file) = 0;
     virtual bool SectionExists(std::string_view section, const std::string& file) = 0;
+    // Copies the file to the same name with kBackupSuffix unless that copy
+    // exists already (so it keeps the file as it was before the first
+    // run); false when no copy can be made.
+    virtual bool Backup(const std::string& file) = 0;
 };
+
+// The copy of the INI file made before it is first changed.
+inline constexpr char kBackupSuffix[] = ".tarvox-backup";
 
 // The screen reader's key below HKEY_LOCAL_MACHINE. It is given without a
 // leading backslash: RegOpenKeyEx refuses "\SOFTWARE\..." below
@@ -88,7 +95,8 @@ std::string IniFileOf(std::string directory);
 // The mode number in a [Modes] value: -1 for an empty or non-numeric text.
 int ModeNumberOf(std::string_view value);
 
-// Registers the voices in the file; writes nothing when it has no [Modes].
+// Registers the voices in the file; writes nothing when it has no [Modes]
+// or when no backup of it can be made.
 void RegisterVoices(PrivateProfile& profile, const std::string& file, std::span<const Voice> voices);
 
 // The whole tool: find the file, register the voices (the installed ones,

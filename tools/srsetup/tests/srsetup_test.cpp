@@ -125,7 +125,15 @@ public:
     bool SectionExists(std::string_view s, const std::string& f) override {
         return winreg::ProfileSectionExists(s, f);
     }
+    bool Backup(const std::string& f) override {
+        if (refuse_backup) return false;
+        const std::string from = winreg::NativeIniPath(f);
+        std::error_code ec;
+        std::filesystem::copy_file(from, from + kBackupSuffix, std::filesystem::copy_options::skip_existing, ec);
+        return !ec;
+    }
     int writes = 0;
+    bool refuse_backup = false;
 };
 
 struct IniCase {
@@ -175,10 +183,23 @@ TEST(RegisterVoices, EditsTheFileAsExpected) {
         RegisterVoices(profile, file, BundledVoices());
         EXPECT_EQ(ReadFile(file), c.after) << c.name;
 
-        // A second run adds nothing.
+        // A second run adds nothing; the backup keeps the file as it was
+        // before the first.
         RegisterVoices(profile, file, BundledVoices());
         EXPECT_EQ(ReadFile(file), c.after) << c.name << " (second run)";
+        EXPECT_EQ(ReadFile(file + kBackupSuffix), c.before) << c.name << " (backup)";
     }
+}
+
+TEST(RegisterVoices, NoBackupNoChange) {
+    TempDir dir;
+    const std::string before = "[Modes]\r\n[v0]\r\n";
+    const std::string file = dir.Write("PHOENIX.INI", before);
+    FileProfileAdapter profile;
+    profile.refuse_backup = true;
+    RegisterVoices(profile, file, BundledVoices());
+    EXPECT_EQ(ReadFile(file), before);
+    EXPECT_EQ(profile.writes, 0);
 }
 
 TEST(RegisterVoices, LeavesFilesWithoutModesAlone) {
