@@ -355,7 +355,15 @@ HRESULT CTTSEngObj::SetObjectToken(ISpObjectToken* token) {
             const std::u16string voice = TokenString(token, u"VoiceName", found);
             if (found) Trace("Glas: " + Narrow(voice, kVoiceNameMax));
             const std::u16string path = TokenString(token, u"Path", found);
-            if (found) host_.SetPath(Narrow(path, path.size()));
+            if (found && !path.empty()) {
+                host_.SetPath(Narrow(path, path.size()));
+            } else if (!host_.HasPath()) {
+                // Without it the configuration would be looked for in the
+                // host's current directory.
+                ReportError("Glas: the voice token has no Path value: the voice directory is not known");
+                Trace("Glas: the voice token has no Path value");
+                return E_FAIL;
+            }
             if (SUCCEEDED(token->GetDWORD(reinterpret_cast<LPCWSTR>(u"Mode"), &mode))) {
                 mode_read = true;
                 ascii7_ = (mode == 1);

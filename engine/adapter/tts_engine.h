@@ -40,6 +40,7 @@ public:
     // Called under the setup mutex. The first path of the process becomes
     // the base directory.
     void SetPath(const std::string& path);
+    bool HasPath() const { return has_path_copy_; }
     // Reads the configuration once, then (when the token was stored, status
     // S_OK) turns the index mode on, starts the stages and the waveform
     // generator and counts one more user. A mode value sets the engine-wide

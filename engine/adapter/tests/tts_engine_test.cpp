@@ -227,6 +227,19 @@ TEST_F(EngineObjectTest, SetObjectTokenStartsTheEngineOnce) {
     EXPECT_TRUE(config.switches().index_mode);
 }
 
+// A token without a Path (or an empty one) names no voice directory: the
+// engine says so instead of looking in the host's current directory.
+TEST_F(EngineObjectTest, TokenWithoutPathFailsWithItsReason) {
+    for (const bool empty : {false, true}) {
+        if (empty) token.strings[u"Path"] = u""; else token.strings.erase(u"Path");
+        CTTSEngObj* a = NewObject();
+        ClearError();
+        EXPECT_EQ(a->SetObjectToken(&token), E_FAIL);
+        EXPECT_NE(LastError().find("no Path value"), std::string::npos) << LastError();
+        EXPECT_FALSE(host.configuration_read());
+    }
+}
+
 TEST_F(EngineObjectTest, MissingConfigurationFailsAndIsRetried) {
     std::filesystem::remove(dir.path() / "sint.ini");
     CTTSEngObj* a = NewObject();
