@@ -14,12 +14,16 @@ install(FILES ${PROJECT_BINARY_DIR}/tarvox.pc DESTINATION ${CMAKE_INSTALL_LIBDIR
 # The licence of the installed files and the release history, where
 # Debian keeps them (share/doc/tarvox), the history compressed.
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The package's maintainer: a placeholder until the project has an address
+# of its own; whoever builds the package for others sets theirs.
+set(TARVOX_MAINTAINER "The tarvox developers <tarvox@localhost>" CACHE STRING
+    "maintainer of the Debian package and of its changelog entries (Name <address>)")
+configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in ${PROJECT_BINARY_DIR}/doc/changelog @ONLY)
 find_program(TARVOX_GZIP gzip)
 if(TARVOX_GZIP)
   add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/doc/changelog.gz
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/doc
-    COMMAND ${TARVOX_GZIP} -9nc ${PROJECT_SOURCE_DIR}/packaging/debian/changelog > ${PROJECT_BINARY_DIR}/doc/changelog.gz
-    DEPENDS ${PROJECT_SOURCE_DIR}/packaging/debian/changelog VERBATIM)
+    COMMAND ${TARVOX_GZIP} -9nc ${PROJECT_BINARY_DIR}/doc/changelog > ${PROJECT_BINARY_DIR}/doc/changelog.gz
+    DEPENDS ${PROJECT_BINARY_DIR}/doc/changelog VERBATIM)
   add_custom_target(tarvox_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/doc/changelog.gz)
   install(FILES ${PROJECT_BINARY_DIR}/doc/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()
@@ -43,7 +47,7 @@ endif()
 
 set(CPACK_PACKAGE_NAME tarvox)
 set(CPACK_PACKAGE_VENDOR "tarvox")
-set(CPACK_PACKAGE_CONTACT "tarvox developers <tarvox@localhost>")
+set(CPACK_PACKAGE_CONTACT "${TARVOX_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Slovenian text-to-speech engine")
 set(CPACK_PACKAGE_DESCRIPTION
   "tarvox turns Slovenian text into 16 kHz speech: text normalisation,\n grapheme-to-phoneme conversion, prosody and a concatenative back end. The\n package holds the library with its C interface, the command line tarvox,\n the voice tool tarvox-data, the speech-dispatcher output module sd_tarvox\n and the bundled (synthetic) voices.")
