@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # tarvox and espeak-ng (Slovenian voice) as whole processes on the same long
 # Slovenian text, each writing a WAV file, in one run: prints both real-time
-# factors (seconds of audio per second of wall time), their ratio and the
-# peak memory (resident set) of each process.
+# factors (seconds of audio per second of wall time) and their ratio, once
+# writing WAV files and once writing to standard output (discarded), and
+# the peak memory (resident set) of each process.
 #
 #   bench/compare-espeak.sh [TEXT_FILE] [RUNS]
 #
@@ -67,15 +68,25 @@ peak_mb() {
 
 t_tarvox=$(best_time "$tarvox" say -f "$text" -o "$out/tarvox.wav")
 t_espeak=$(best_time espeak-ng -v sl -f "$text" -w "$out/espeak.wav")
+# The same with the audio on standard output, thrown away: synthesis
+# without the writing of the files (which takes the kernel a while for
+# hundreds of megabytes, the same for both).
+t_tarvox_pipe=$(best_time sh -c '"$0" say -f "$1" --stdout > /dev/null' "$tarvox" "$text")
+t_espeak_pipe=$(best_time sh -c 'espeak-ng -v sl -f "$0" --stdout > /dev/null' "$text")
 m_tarvox=$(peak_mb "$tarvox" say -f "$text" -o "$out/tarvox.wav")
 m_espeak=$(peak_mb espeak-ng -v sl -f "$text" -w "$out/espeak.wav")
 a_tarvox=$(audio_seconds "$out/tarvox.wav")
 a_espeak=$(audio_seconds "$out/espeak.wav")
 echo "text: $(wc -c < "$text") bytes, best of $runs runs"
 awk -v tt="$t_tarvox" -v te="$t_espeak" -v at="$a_tarvox" -v ae="$a_espeak" \
-    -v mt="$m_tarvox" -v me="$m_espeak" 'BEGIN {
+    -v tp="$t_tarvox_pipe" -v ep="$t_espeak_pipe" -v mt="$m_tarvox" -v me="$m_espeak" 'BEGIN {
   rt = at / tt; re = ae / te
-  printf "tarvox:    %.1f s of audio in %.3f s: %.0f x real time, peak %s MB\n", at, tt, rt, mt
-  printf "espeak-ng: %.1f s of audio in %.3f s: %.0f x real time, peak %s MB\n", ae, te, re, me
-  printf "tarvox / espeak-ng: %.2f\n", rt / re
+  printf "to WAV files:\n"
+  printf "  tarvox:    %.1f s of audio in %.3f s: %.0f x real time, peak %s MB\n", at, tt, rt, mt
+  printf "  espeak-ng: %.1f s of audio in %.3f s: %.0f x real time, peak %s MB\n", ae, te, re, me
+  printf "  tarvox / espeak-ng: %.2f\n", rt / re
+  printf "to standard output, discarded:\n"
+  printf "  tarvox:    %.3f s: %.0f x real time\n", tp, at / tp
+  printf "  espeak-ng: %.3f s: %.0f x real time\n", ep, ae / ep
+  printf "  tarvox / espeak-ng: %.2f\n", (at / tp) / (ae / ep)
 }'

@@ -165,7 +165,9 @@ int EvaluateWords(const std::string& voice, const std::string& lexicon, const st
                     ld::SplitNames(ld::Join(variant.phonemes), ld::VoiceInventory());
                 const ld::WordScore v = ld::ScoreWord(ref, hyp);
                 if (first || v.all_right > s.all_right ||
-                    (v.all_right == s.all_right && v.edits < s.edits)) s = v;
+                    (v.all_right == s.all_right && v.quality_right > s.quality_right) ||
+                    (v.all_right == s.all_right && v.quality_right == s.quality_right && v.edits < s.edits))
+                    s = v;
                 first = false;
             }
             scores.Add(s);
@@ -175,9 +177,10 @@ int EvaluateWords(const std::string& voice, const std::string& lexicon, const st
                           << (s.sounds_right ? "\tstress" : "\tsounds") << "\n";
             }
         }
-        std::printf("%zu %s words: %.1f %% with every sound right, phoneme error rate %.2f %%, "
+        std::printf("%zu %s words: %.1f %% with every sound right (%.1f %% with the quality of a "
+                    "stressed e or o counted as a sound), phoneme error rate %.2f %%, "
                     "%.1f %% with sounds, stress and stressed-vowel quality right\n",
-                    scores.words, part.c_str(), 100.0 * scores.SoundsRate(),
+                    scores.words, part.c_str(), 100.0 * scores.SoundsRate(), 100.0 * scores.QualityRate(),
                     100.0 * scores.PhonemeErrorRate(), 100.0 * scores.AllRightRate());
     } catch (int) {
         std::cerr << "the converter could not be created: " << tarvox::LastError() << "\n";

@@ -7,11 +7,32 @@ namespace {
 
 std::string FullOf(const std::string& name) { return name == "W" ? std::string("w") : name; }
 
+// The sound with a stressed e or o keeping its quality.
+std::string QualityOf(const std::string& name) {
+    if (name == "e:" || name == "o:") return name.substr(0, 1);
+    return SoundOf(name);
+}
+
+// A nasal before f, v or w is the labiodental F, as it is spoken.
+Phonemes Labiodental(Phonemes p) {
+    for (std::size_t i = 0; i + 1 < p.size(); ++i) {
+        const std::string& next = p[i + 1];
+        if ((p[i] == "m" || p[i] == "n" || p[i] == "F") &&
+            (next == "f" || next == "v" || next == "w" || next == "W"))
+            p[i] = "F";
+    }
+    return p;
+}
+
 Phonemes Map(const Phonemes& p, std::string (*f)(const std::string&)) {
     Phonemes out;
     out.reserve(p.size());
-    for (const std::string& n : p) out.push_back(f(n));
+    for (const std::string& n : Labiodental(p)) out.push_back(f(n));
     return out;
+}
+
+std::size_t CountIf(const Phonemes& p, bool (*f)(std::string_view)) {
+    return static_cast<std::size_t>(std::count_if(p.begin(), p.end(), [f](const std::string& n) { return f(n); }));
 }
 
 }  // namespace
@@ -49,6 +70,13 @@ WordScore ScoreWord(const Phonemes& reference, const Phonemes& hypothesis) {
     s.edits = EditDistance(rs, hs);
     s.length = reference.size();
     s.sounds_right = s.edits == 0;
+    // A clitic: one syllable, read without a stress.
+    const bool clitic = CountIf(reference, IsVowelName) == 1 && CountIf(hypothesis, IsStressedName) == 0;
+    if (clitic) {
+        s.quality_right = s.all_right = s.sounds_right;
+        return s;
+    }
+    s.quality_right = s.sounds_right && Map(reference, QualityOf) == Map(hypothesis, QualityOf);
     s.all_right = s.sounds_right && Map(reference, FullOf) == Map(hypothesis, FullOf);
     return s;
 }
@@ -56,6 +84,7 @@ WordScore ScoreWord(const Phonemes& reference, const Phonemes& hypothesis) {
 void Scores::Add(const WordScore& w) {
     ++words;
     sounds_right += w.sounds_right ? 1 : 0;
+    quality_right += w.quality_right ? 1 : 0;
     all_right += w.all_right ? 1 : 0;
     edits += w.edits;
     length += w.length;
@@ -64,6 +93,10 @@ void Scores::Add(const WordScore& w) {
 double Scores::SoundsRate() const {
     return words ? static_cast<double>(sounds_right) / static_cast<double>(words) : 0.0;
 }
+double Scores::QualityRate() const {
+    return words ? static_cast<double>(quality_right) / static_cast<double>(words) : 0.0;
+}
+
 double Scores::PhonemeErrorRate() const {
     return length ? static_cast<double>(edits) / static_cast<double>(length) : 0.0;
 }
