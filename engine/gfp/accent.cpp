@@ -75,6 +75,15 @@ int AccentLists::Read(Profile& profile) {
         ReportError("Napaka: v ini datoteki (ini_gfp): pripravi_naglase");
         return -1;
     }
+    longest_wins_ = false;
+    if (profile.Find("najdaljsa_koncnica") != nullptr) {
+        std::int32_t on = 0;
+        if (profile.GetLong("najdaljsa_koncnica", on) != 0 || on < 0 || on > 1) {
+            ReportError("Napaka: v ini datoteki (ini_gfp): najdaljsa_koncnica");
+            return -1;
+        }
+        longest_wins_ = on == 1;
+    }
     return 0;
 }
 
@@ -90,19 +99,39 @@ void AccentLists::SetLists(std::vector<std::string> first_syllable,
     final_ = std::move(final_endings);
 }
 
+int AccentLists::DecidingList(std::string_view word, int syllables) const {
+    if (!longest_wins_) {
+        if (EndsWithAny(word, final_)) return 3;
+        if (EndsWithAny(word, penult_)) return 2;
+        if (syllables >= 3 && EndsWithAny(word, antepenult_)) return 1;
+        return 0;
+    }
+    auto longest = [word](const std::vector<std::string>& items) {
+        std::size_t best = 0;
+        for (const std::string& item : items)
+            if (word.ends_with(item)) best = std::max(best, item.size() + 1);  // +1: an empty ending counts
+        return best;
+    };
+    const std::size_t f = longest(final_), p = longest(penult_);
+    const std::size_t a = syllables >= 3 ? longest(antepenult_) : 0;
+    if (f == 0 && p == 0 && a == 0) return 0;
+    if (f >= p && f >= a) return 3;
+    return p >= a ? 2 : 1;
+}
+
 int AccentLists::StressByLists(std::string_view word, const CharClasses& classes) const {
     const int n = SyllableCount(word, classes);
     if (n < 2 || StartsWithAny(word, first_syllable_)) return 1;
-    if (EndsWithAny(word, final_)) return n;
-    if (EndsWithAny(word, penult_)) {
-        if (n == 2) return StartsWithAny(word, prefixes_) ? 2 : 1;
-        return n - 1;
+    switch (DecidingList(word, n)) {
+        case 3: return n;
+        case 2:
+            if (n == 2) return StartsWithAny(word, prefixes_) ? 2 : 1;
+            return n - 1;
+        case 1:
+            if (n == 3) return StartsWithAny(word, prefixes_) ? 2 : 1;
+            return n - 2;
+        default: return 0;
     }
-    if (n >= 3 && EndsWithAny(word, antepenult_)) {
-        if (n == 3) return StartsWithAny(word, prefixes_) ? 2 : 1;
-        return n - 2;
-    }
-    return 0;
 }
 
 void CliticLists::Read(Profile& profile) {

@@ -43,12 +43,23 @@ public:
                   std::vector<std::string> antepenult_endings,
                   std::vector<std::string> penult_endings, std::vector<std::string> final_endings);
 
+    // The key najdaljsa_koncnica = 1: the longest ending of the three lists
+    // that the word has decides (ica before ca, ovec before ec), a tie
+    // going to the final, then the penultimate list. Absent or 0: the
+    // lists are tried in their order, final, penultimate, antepenultimate.
+    void SetLongestEndingWins(bool on) { longest_wins_ = on; }
+    bool LongestEndingWins() const { return longest_wins_; }
+
 private:
+    // Which list decides: 3 final, 2 penultimate, 1 antepenultimate, 0 none.
+    int DecidingList(std::string_view word, int syllables) const;
+
     std::vector<std::string> first_syllable_;  // prvi_zlog
     std::vector<std::string> prefixes_;        // predpone
     std::vector<std::string> antepenult_;      // koncppz
     std::vector<std::string> penult_;          // koncpz
     std::vector<std::string> final_;           // konczad
+    bool longest_wins_ = false;                // najdaljsa_koncnica
 };
 
 // Clitic classes: 3 for a word of proklitike_ali_enklitike, else 1 for a

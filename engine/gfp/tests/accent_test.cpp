@@ -75,6 +75,31 @@ TEST_F(AccentTest, StressByTheLists) {
     for (const Case& c : cases) EXPECT_EQ(lists.StressByLists(c.word, classes), c.stressed) << c.word;
 }
 
+// A broad penultimate ending (ka) before a specific antepenultimate one
+// (ika): the Parts' order lets ka decide, najdaljsa_koncnica the longer ika;
+// a tie goes to the final list, then the penultimate.
+TEST_F(AccentTest, TheLongestEndingDecidesOnlyWhenAsked) {
+    struct Case {
+        const char* word;
+        int in_order, longest;
+    };
+    const Case cases[] = {
+        {"matematika", 4, 3},  // ka (penultimate) against ika (antepenultimate)
+        {"lovec", 1, 1},       // ec only
+        {"kupovec", 2, 1},     // ec against ovec
+        {"banan", 2, 1},       // an (final) against the longer nan (penultimate)
+        {"balon", 2, 2},       // on in both lists: a tie goes to the final
+        {"miza", 0, 0},
+    };
+    for (const bool longest : {false, true}) {
+        AccentLists lists;
+        lists.SetLists({}, {"po"}, {"ika", "ovec"}, {"ka", "ec", "nan", "on"}, {"an", "on"});
+        lists.SetLongestEndingWins(longest);
+        for (const Case& c : cases)
+            EXPECT_EQ(lists.StressByLists(c.word, classes), longest ? c.longest : c.in_order) << c.word << longest;
+    }
+}
+
 TEST_F(AccentTest, AccentListFailures) {
     struct Case {
         const char* name;
