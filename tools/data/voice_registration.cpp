@@ -237,28 +237,21 @@ void AddVoiceRegistrationCommands(CLI::App& app, CommandStatus& status) {
                 return fail("no voice in " + t.directory + " (sint.ini is missing)");
             std::cerr << "tarvox-data: note: no voice in " << t.directory << " here\n";
         }
-        if (!args->nsis_file.empty()) {
+        // A file for another machine: the tokens in the registry editor's
+        // format or as an NSIS include.
+        if (!args->nsis_file.empty() || !args->reg_file.empty()) {
             winreg::TextRegistry registry;
             TextRegistryWriter writer(registry);
             if (std::string error = RegisterVoiceTokens(tokens, writer); !error.empty()) return fail(error);
-            std::ofstream out(NativePath(args->nsis_file), std::ios::binary | std::ios::trunc);
-            const std::string text = VoiceTokensNsisInclude(tokens, registry, args->voices_dir);
+            const bool nsis = !args->nsis_file.empty();
+            const std::string& file = nsis ? args->nsis_file : args->reg_file;
+            const std::string text = nsis ? VoiceTokensNsisInclude(tokens, registry, args->voices_dir)
+                                          : VoiceTokensRegFile(tokens, registry);
+            std::ofstream out(NativePath(file), std::ios::binary | std::ios::trunc);
             out.write(text.data(), static_cast<std::streamsize>(text.size()));
             out.close();
-            if (!out) return fail("cannot write " + args->nsis_file);
-            std::cout << "wrote " << args->nsis_file << "\n";
-            return;
-        }
-        if (!args->reg_file.empty()) {
-            winreg::TextRegistry registry;
-            TextRegistryWriter writer(registry);
-            if (std::string error = RegisterVoiceTokens(tokens, writer); !error.empty()) return fail(error);
-            std::ofstream out(NativePath(args->reg_file), std::ios::binary | std::ios::trunc);
-            const std::string text = VoiceTokensRegFile(tokens, registry);
-            out.write(text.data(), static_cast<std::streamsize>(text.size()));
-            out.close();
-            if (!out) return fail("cannot write " + args->reg_file);
-            std::cout << "wrote " << args->reg_file << "\n";
+            if (!out) return fail("cannot write " + file);
+            std::cout << "wrote " << file << "\n";
             return;
         }
         const std::optional<std::string> path = winreg::TextRegistry::PathFromEnvironment();
