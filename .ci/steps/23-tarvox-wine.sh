@@ -21,6 +21,7 @@ cd "$(dirname "$0")/../.."
 root=$PWD
 
 . .ci/packages.sh
+. .ci/wine.sh
 ensure_packages wine wine64 g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 cmake ninja-build
 
 jobs=${JOBS:-$(nproc)}
@@ -41,18 +42,10 @@ fi
 voice=$(realpath "$linux/voices/quenlar-orin")
 tarvox=$(realpath "$linux/tools/tarvox")
 data_tool=$(realpath "$linux/tools/tarvox-data")
-work=$(mktemp -d /tmp/tarvox-wine.XXXXXX)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
-cleanup() {
-  timeout 30 wineserver -k >/dev/null 2>&1 || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+wine_prefix tarvox-wine
 
 mkdir -p "$work/bin"
 cp "$win/engine/adapter/tarvox.dll" "$win/engine/adapter/wine/tarvox-wine-client.exe" "$work/bin/"
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
 dll=$(winpath "$work/bin/tarvox.dll")
 clsid='{A8ABE95B-7C20-461E-A91A-D2D761F58629}'
 libid='{AAD644AE-FCEB-4673-A5D0-0B898D61ECB1}'
@@ -91,7 +84,6 @@ else
   fail "registering tarvox.dll changed HKCR\Interface"
 fi
 
-query() { timeout 60 wine reg query "$@" 2>/dev/null | tr -d '\r' || true; }
 class=$(query "HKCR\\CLSID\\$clsid" /s)
 expect "class key" "$class" "SampleTTSEngine Class"
 expect "InprocServer32 names the DLL" "$class" "$dll"

@@ -13,6 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 . .ci/packages.sh
+. .ci/wine.sh
 ensure_packages wine wine64 nsis g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools \
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 cmake ninja-build
 
@@ -50,17 +51,8 @@ resources=$(i686-w64-mingw32-windres -i "$dll32" -O rc)
 expect "32-bit engine carries its registration script" "$resources" '101 "REGISTRY"'
 expect "32-bit engine carries its type library" "$resources" '1 "TYPELIB"'
 
-work=$(mktemp -d /tmp/tarvox-installer.XXXXXX)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
-cleanup() {
-  timeout 30 wineserver -k >/dev/null 2>&1 || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+wine_prefix tarvox-installer
 timeout 300 wineboot -i >/dev/null 2>&1 || { echo "wineboot failed" >&2; exit 1; }
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
-query() { timeout 60 wine reg query "$@" 2>/dev/null | tr -d '\r' || true; }
 # Whether a key exists (reg prints its "unable to find" on standard output).
 exists() { timeout 60 wine reg query "$@" >/dev/null 2>&1; }
 

@@ -1,0 +1,13 @@
+# Sourced by the Wine steps. wine_prefix NAME makes $work, a fresh
+# directory removed at exit together with its Wine server, and points a
+# headless Wine prefix into it (created by the step's `wineboot -i`);
+# winpath PATH names a Linux path as Wine programs see it; query KEY [ARGS]
+# prints a registry key, without carriage returns (nothing when missing).
+wine_prefix() {
+  work=$(mktemp -d "/tmp/$1.XXXXXX")
+  export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  unset DISPLAY WAYLAND_DISPLAY
+  trap 'timeout 30 wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+}
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+query() { timeout 60 wine reg query "$@" 2>/dev/null | tr -d '\r' || true; }
