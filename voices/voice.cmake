@@ -11,9 +11,12 @@
 #   VOICE_ESPEAK_PITCH  its base pitch, 0-100 (default: eSpeak's)
 #
 # From the sources: voice.ini, sint.ini, gfp.ini, mikro.ini, makro.ini and
-# slovarji/osnovni.dct are copied; with lexicon/slv-wikipron-train.tsv the
-# dictionary leksikon.dct, the six syllable statistics tables (both by
-# tarvox-langdata) and the index data/QuenlarOrin.ndx (tarvox-data) are made;
+# slovarji/osnovni.dct and slovarji/pogosti.dct are copied; with
+# lexicon/slv-wikipron-train.tsv the dictionary leksikon.dct, the six
+# syllable statistics tables, the dictionary of inflected forms oblike.dct
+# (from oblike/paradigme.txt, polni_e.txt and koncni_l.txt, read by the
+# voice's own rules; all by tarvox-langdata) and the index
+# data/QuenlarOrin.ndx (tarvox-data) are made;
 # the recordings and the database (data/QuenlarOrin.dat, Cost.dat) are made
 # by tarvox-data record-corpus and build-database. Derived files are made
 # only where the tools are built.
@@ -54,7 +57,7 @@ function(tarvox_build_voice dir)
     list(APPEND outputs ${out}/${file})
   endmacro()
 
-  foreach(file voice.ini sint.ini gfp.ini mikro.ini makro.ini slovarji/osnovni.dct)
+  foreach(file voice.ini sint.ini gfp.ini mikro.ini makro.ini slovarji/osnovni.dct slovarji/pogosti.dct)
     voice_file(${file})
   endforeach()
   # The converter profile that the derived files follow.
@@ -80,18 +83,31 @@ function(tarvox_build_voice dir)
         COMMAND tarvox_langdata_tool stats ${lexicon} ${gfp} ${out}/stat
         DEPENDS tarvox_langdata_tool ${lexicon} ${gfp}
         COMMENT "Voice ${dir}: syllable statistics from the lexicon")
-      list(APPEND outputs ${out}/slovarji/leksikon.dct ${stat_tables})
+      # The inflected forms, read by the rules of the voice being built
+      # (its dictionaries off).
+      set(morphology ${src}/oblike/paradigme.txt ${src}/oblike/polni_e.txt ${src}/oblike/koncni_l.txt)
+      add_custom_command(OUTPUT ${out}/slovarji/oblike.dct
+        COMMAND tarvox_langdata_tool forms ${out} ${lexicon} ${src}/oblike/paradigme.txt
+                --full-e ${src}/oblike/polni_e.txt --final-l ${src}/oblike/koncni_l.txt
+                -o ${out}/slovarji/oblike.dct
+        DEPENDS tarvox_langdata_tool ${lexicon} ${morphology} ${stat_tables} ${out}/gfp.ini
+                ${out}/sint.ini
+        COMMENT "Voice ${dir}: dictionary of inflected forms")
+      set(dictionaries osnovni pogosti leksikon oblike)
+      list(TRANSFORM dictionaries REPLACE "(.+)" "${out}/slovarji/\\1.dct")
+      list(APPEND outputs ${out}/slovarji/leksikon.dct ${out}/slovarji/oblike.dct ${stat_tables})
       if(TARGET tarvox_data)
         add_custom_command(OUTPUT ${out}/data/QuenlarOrin.ndx
           COMMAND ${CMAKE_COMMAND} -E make_directory ${out}/data
-          COMMAND tarvox_data build-index ${out}/slovarji/osnovni.dct ${out}/slovarji/leksikon.dct
+          COMMAND tarvox_data build-index ${dictionaries}
                   --profile ${gfp} -o ${out}/data/QuenlarOrin.ndx
-          DEPENDS tarvox_data ${out}/slovarji/osnovni.dct ${out}/slovarji/leksikon.dct ${gfp}
+          DEPENDS tarvox_data ${dictionaries} ${gfp}
           COMMENT "Voice ${dir}: dictionary index")
         list(APPEND outputs ${out}/data/QuenlarOrin.ndx)
       endif()
     elseif(base_out)
       voice_file(slovarji/leksikon.dct)
+      voice_file(slovarji/oblike.dct)
       foreach(table ${stat_files})
         voice_file(stat/${table})
       endforeach()

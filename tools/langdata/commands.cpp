@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -16,6 +17,7 @@
 #include "base/files.h"
 #include "base/profile.h"
 #include "evaluation.h"
+#include "forms.h"
 #include "gfp/accent.h"
 #include "gfp/gfp.h"
 #include "lexicon.h"
@@ -189,6 +191,116 @@ int EvaluateWords(const std::string& voice, const std::string& lexicon, const st
     return 0;
 }
 
+// The dictionary of the training words' inflected forms and of the
+// morphology's word lists: each form (paradigms file: "lemma<TAB>form
+// form ...") that belongs to one lemma of the training words and is not a
+// lexicon word itself, read by the voice's rules with the lemma's stress
+// carried over; and the nouns of the two lists (one word a line) read by
+// the rules with a full final e or a final [l].
+int WriteForms(const std::string& voice, const std::string& lexicon, const std::string& paradigms,
+               const std::string& full_e_list, const std::string& final_l_list, const std::string& out) {
+    std::vector<ld::LexiconEntry> entries;
+    if (!ReadLexiconFile(lexicon, entries)) return 1;
+    // The training words are in the lexicon's dictionary; a held-out word
+    // may get an entry from its training lemma, so the held-out words
+    // measure the carried forms too.
+    std::map<std::string, ld::Lemma> lemmas;
+    std::set<std::string> known;
+    for (const auto& e : ld::OnePerWord(ld::Select(entries, ld::Part::kTraining))) {
+        lemmas[e.key] = ld::Lemma{e.phonemes, e.ipa.find("\xCB\x90") != std::string::npos};
+        known.insert(e.key);
+    }
+    std::string paradigm_text, full_e_text, final_l_text;
+    for (auto [path, text] : {std::pair{&paradigms, &paradigm_text}, std::pair{&full_e_list, &full_e_text},
+                              std::pair{&final_l_list, &final_l_text}}) {
+        if (path->empty()) continue;
+        const auto bytes = tarvox::ReadWholeFile(*path);
+        if (!bytes) {
+            std::cerr << "cannot read " << *path << "\n";
+            return 1;
+        }
+        text->assign(bytes->data(), bytes->size());
+    }
+    const ld::ParadigmForms forms = ld::ReadParadigms(paradigm_text);
+    tarvox::Configuration config;
+    config.SetBaseDirectory(voice);
+    if (config.ProcessSintIni() != 0) {
+        std::cerr << "cannot read sint.ini in " << voice << "\n";
+        return 1;
+    }
+    std::map<std::string, std::string> written;
+    std::map<ld::CarryResult, std::size_t> results;
+    std::size_t not_training = 0, ambiguous = 0, listed = 0, checked = 0, checked_right = 0;
+    try {
+        const auto converter = std::make_unique<tarvox::TGfp>(config.IniGfp(), config);
+        auto rules = [&](const std::string& key) {
+            const std::string input = ld::ToWindows1250(key);
+            return converter->Convert(input.c_str(), false) >= 0 ? WordPhonemes(converter->Output())
+                                                                : ld::Phonemes{};
+        };
+        for (const auto& [form, of] : forms) {
+            if (known.contains(form)) {
+                // A form that is itself a training word checks the carrying.
+                const auto self = lemmas.find(form);
+                if (of.size() != 1 || of.contains(form)) continue;
+                const auto lemma = lemmas.find(*of.begin());
+                if (lemma == lemmas.end()) continue;
+                ld::CarryResult why{};
+                if (const auto p = ld::CarryStress(lemma->second, rules(form), why)) {
+                    ++checked;
+                    checked_right += ld::ScoreWord(self->second.phonemes, *p).all_right;
+                }
+                continue;
+            }
+            if (of.size() != 1) {
+                ++ambiguous;
+                continue;
+            }
+            const auto lemma = lemmas.find(*of.begin());
+            if (lemma == lemmas.end()) {
+                ++not_training;
+                continue;
+            }
+            ld::CarryResult why{};
+            const auto p = ld::CarryStress(lemma->second, rules(form), why);
+            ++results[why];
+            if (p) written[form] = ld::Join(*p);
+        }
+        for (const auto& [text, fix] : {std::pair{&full_e_text, ld::ListFix::kFullE},
+                                        std::pair{&final_l_text, ld::ListFix::kFinalL}}) {
+            for (const std::string& key : ld::ReadWordList(*text)) {
+                if (known.contains(key)) continue;
+                // A noun of both lists (model) takes both corrections.
+                const auto before = written.find(key);
+                const ld::Phonemes reading = before != written.end()
+                                                 ? ld::SplitNames(before->second, ld::VoiceInventory())
+                                                 : rules(key);
+                if (const auto p = ld::ApplyListFix(reading, fix)) {
+                    listed += before == written.end();
+                    written[key] = ld::Join(*p);
+                }
+            }
+        }
+    } catch (int) {
+        std::cerr << "the converter could not be created: " << tarvox::LastError() << "\n";
+        return 1;
+    }
+    std::string text;
+    for (const auto& [key, phonemes] : written) text += key + "\t" + phonemes + "\r\n";
+    if (!WriteFile(out, text)) return 1;
+    static constexpr const char* kWhy[] = {"carried", "one-syllable lemma", "stressed ending",
+                                           "short final e/o", "no single stress", "stem differs"};
+    std::cout << forms.size() << " forms: " << ambiguous << " of several lemmas, " << not_training
+              << " of lemmas outside the training words";
+    for (const auto& [why, n] : results) std::cout << ", " << n << " " << kWhy[static_cast<int>(why)];
+    std::cout << "; " << listed << " nouns of the word lists; " << written.size() << " entries written to "
+              << out << "\n";
+    if (checked)
+        std::printf("carried forms that are training words: %zu, %.1f %% as the lexicon has them\n", checked,
+                    100.0 * static_cast<double>(checked_right) / static_cast<double>(checked));
+    return 0;
+}
+
 // The ending table and exception list of the word forms' readings, from
 // listings of an analyser's paths.
 int WriteReadings(const std::vector<std::string>& listings, const std::string& lemma_file,
@@ -233,7 +345,7 @@ int WriteReadings(const std::vector<std::string>& listings, const std::string& l
 
 // The values of the command line, kept alive by the subcommands' callbacks.
 struct Options {
-    std::string lexicon, out, profile, dir, voice, part = "held-out", lemmas;
+    std::string lexicon, out, profile, dir, voice, part = "held-out", lemmas, listing, full_e, final_l;
     std::vector<std::string> listings;
     int show = 0;
     int fold = -1;
@@ -242,7 +354,7 @@ struct Options {
     ld::TableOptions table;
 };
 
-constexpr std::array<std::string_view, 4> kCommands = {"dictionary", "stats", "evaluate", "readings"};
+constexpr std::array<std::string_view, 5> kCommands = {"dictionary", "stats", "evaluate", "readings", "forms"};
 
 }  // namespace
 
@@ -296,6 +408,18 @@ void AddLangdataCommands(CLI::App& app, int& status) {
     r->add_option("--exceptions", o->lemmas, "lemmas (one a line) whose forms the endings must not miss");
     r->add_option("-o,--out", o->out, "file to write the two profile lists to")->required();
     r->callback([o, &status] { status = WriteReadings(o->listings, o->lemmas, o->out); });
+
+    CLI::App* f = app.add_subcommand(
+        "forms", "a dictionary of the inflected forms of the lexicon's training words");
+    f->add_option("voice", o->voice, "voice directory (with sint.ini) whose rules read the forms")->required();
+    f->add_option("lexicon", o->lexicon, "lexicon (word<TAB>IPA)")->required();
+    f->add_option("paradigms", o->listing, "the lexicon's words' forms (lemma<TAB>form form ...)")->required();
+    f->add_option("--full-e", o->full_e, "nouns whose final e is a full vowel (one a line)");
+    f->add_option("--final-l", o->final_l, "nouns that keep a final [l] (one a line)");
+    f->add_option("-o,--out", o->out, "dictionary file to write")->required();
+    f->callback([o, &status] {
+        status = WriteForms(o->voice, o->lexicon, o->listing, o->full_e, o->final_l, o->out);
+    });
 }
 
 int RunLangdataTool(int argc, const char* const* argv, const std::string& description) {

@@ -27,6 +27,8 @@ char CaseDigit(std::string_view tag) {
     return '\0';
 }
 
+}  // namespace
+
 std::string LowerUtf8(std::string_view s) {
     // ASCII and the capitals of c, s, z with caron (U+010C, U+0160, U+017D)
     // and c with acute, d with stroke; other letters make LetterCode fail.
@@ -45,8 +47,6 @@ std::string LowerUtf8(std::string_view s) {
     }
     return out;
 }
-
-}  // namespace
 
 std::map<std::string, FormReadings> ReadParadigmListing(std::string_view text, std::size_t& skipped) {
     std::map<std::string, FormReadings> forms;

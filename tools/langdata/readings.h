@@ -18,6 +18,10 @@
 
 namespace tarvox::langdata {
 
+// A word in lower case: ASCII and the capitals of c, s, z with caron, c
+// with acute and d with stroke (the letters the letter code knows).
+std::string LowerUtf8(std::string_view s);
+
 // Every form (lower case, converter's letter code) with its readings and
 // the lemmas it belongs to. Lines that are not noun or adjective paths, or
 // whose form has letters outside the Slovenian alphabet, are skipped.

@@ -1,0 +1,105 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""The voice's word lists from the Slovenian morphological analyser of
+Debian's apertium-hbs-slv (lt-paradigm and lt-proc from lttoolbox):
+
+  paradigme.txt  the noun and adjective forms of the lexicon's words, one
+                 lemma a line: "lemma<TAB>form form ..."; forms that the
+                 analyser also reads as another lemma or another part of
+                 speech, comparatives and superlatives are left out
+  polni_e.txt    masculine nouns in -ec, -ek, -el, -en, -er, -ev, -elj,
+                 -enj whose e stays in the genitive (hotel, hotela): a full
+                 vowel, not a fleeting schwa
+  koncni_l.txt   masculine nouns of two syllables or more in a vowel and l
+                 that keep it in the genitive (signal, signala): read [l]
+
+Run by hand when the lexicon or the analyser changes; the outputs are
+committed in voices/<voice>/oblike/.
+
+    tools/langdata/scripts/morphology.py LEXICON OUT_DIR [--not-l WORD ...]
+"""
+import argparse
+import re
+import subprocess
+import sys
+
+ANALYSER = "/usr/share/apertium/apertium-hbs-slv/slv-hbs.automorf.bin"
+
+
+def run(cmd, text):
+    return subprocess.run(cmd, input=text, capture_output=True, text=True, check=True).stdout
+
+
+def analyses(words):
+    """Every reading (lemma, first tag) of each word."""
+    out = run(["lt-proc", "-a", ANALYSER], "\n".join(words) + "\n")
+    found = {}
+    for m in re.finditer(r"\^([^/$]*)/([^$]*)\$", out):
+        readings = []
+        for a in m.group(2).split("/"):
+            if a.startswith("*"):
+                continue
+            tags = re.findall(r"<([^>]+)>", a)
+            readings.append((a.split("<")[0].lower(), tags[0] if tags else ""))
+        found[m.group(1)] = readings
+    return found
+
+
+def paths(patterns):
+    for line in run(["lt-paradigm", "-a", ANALYSER], "\n".join(patterns) + "\n").splitlines():
+        if ":" not in line or "<" not in line:
+            continue
+        analysis, form = line.rsplit(":", 1)
+        yield analysis.split("<")[0], re.findall(r"<([^>]+)>", analysis), form
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    ap.add_argument("lexicon")
+    ap.add_argument("out_dir")
+    ap.add_argument("--not-l", nargs="*", default=[], help="nouns read with [u] all the same")
+    args = ap.parse_args()
+
+    words = sorted({line.split("\t")[0] for line in open(args.lexicon, encoding="utf-8") if "\t" in line})
+    forms = {}
+    for lemma, tags, form in paths(f"{w}<{pos}><*>" for w in words for pos in ("n", "np", "adj")):
+        if "comp" in tags or "sup" in tags:
+            continue
+        forms.setdefault(lemma, set()).add(form)
+    readings = analyses(sorted({f for fs in forms.values() for f in fs}))
+    with open(f"{args.out_dir}/paradigme.txt", "w", encoding="utf-8") as out:
+        for lemma in sorted(forms):
+            keep = sorted(f for f in forms[lemma]
+                          if {r[0] for r in readings.get(f, [])} <= {lemma.lower()}
+                          and all(r[1] in ("n", "np", "adj") for r in readings.get(f, [])))
+            if keep:
+                out.write(lemma + "\t" + " ".join(keep) + "\n")
+
+    nominative, genitive = {}, {}
+    for lemma, tags, form in paths(["*<n><*>"]):
+        if lemma[:1].isupper() or not ({"mi", "ma"} & set(tags)) or "sg" not in tags:
+            continue
+        if "nom" in tags:
+            nominative[lemma] = form
+        if "gen" in tags:
+            genitive.setdefault(lemma, set()).add(form)
+    full_e, final_l = [], []
+    for lemma, form in nominative.items():
+        if form + "a" not in genitive.get(lemma, set()):
+            continue
+        if re.search(r"e(c|k|l|n|r|v|lj|nj)$", form):
+            full_e.append(form)
+        if re.search(r"[aeiou]l$", form) and sum(c in "aeiou" for c in form) >= 2 and form not in args.not_l:
+            final_l.append(form)
+    # A form that is also a verb's or an adjective's keeps the rules' reading.
+    other = analyses(sorted(set(full_e) | set(final_l)))
+    nouns_only = lambda w: all(r[1] in ("n", "np") for r in other.get(w, []))
+    for name, words_ in (("polni_e.txt", full_e), ("koncni_l.txt", final_l)):
+        with open(f"{args.out_dir}/{name}", "w", encoding="utf-8") as out:
+            for w in sorted(w for w in words_ if nouns_only(w)):
+                out.write(w + "\n")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
