@@ -181,9 +181,11 @@ int EvaluateWords(const std::string& voice, const std::string& lexicon, const st
         }
         std::printf("%zu %s words: %.1f %% with every sound right (%.1f %% with the quality of a "
                     "stressed e or o counted as a sound), phoneme error rate %.2f %%, "
-                    "%.1f %% with sounds, stress and stressed-vowel quality right\n",
+                    "%.1f %% with sounds, stress and stressed-vowel quality right, %.1f %% with the "
+                    "stress on the right syllable\n",
                     scores.words, part.c_str(), 100.0 * scores.SoundsRate(), 100.0 * scores.QualityRate(),
-                    100.0 * scores.PhonemeErrorRate(), 100.0 * scores.AllRightRate());
+                    100.0 * scores.PhonemeErrorRate(), 100.0 * scores.AllRightRate(),
+                    100.0 * scores.StressRate());
     } catch (int) {
         std::cerr << "the converter could not be created: " << tarvox::LastError() << "\n";
         return 1;

@@ -64,6 +64,22 @@ std::size_t EditDistance(const Phonemes& a, const Phonemes& b) {
     return row[b.size()];
 }
 
+namespace {
+
+// The syllable of the main stress (the last stressed vowel), counted in
+// vowels from the word's start; -1 without a stress.
+int MainStress(const Phonemes& p) {
+    int vowel = 0, stressed = -1;
+    for (const std::string& name : p) {
+        if (!IsVowelName(name)) continue;
+        if (IsStressedName(name)) stressed = vowel;
+        ++vowel;
+    }
+    return stressed;
+}
+
+}  // namespace
+
 WordScore ScoreWord(const Phonemes& reference, const Phonemes& hypothesis) {
     WordScore s;
     const Phonemes rs = Map(reference, SoundOf), hs = Map(hypothesis, SoundOf);
@@ -74,8 +90,10 @@ WordScore ScoreWord(const Phonemes& reference, const Phonemes& hypothesis) {
     const bool clitic = CountIf(reference, IsVowelName) == 1 && CountIf(hypothesis, IsStressedName) == 0;
     if (clitic) {
         s.quality_right = s.all_right = s.sounds_right;
+        s.stress_right = true;
         return s;
     }
+    s.stress_right = MainStress(reference) == MainStress(hypothesis);
     s.quality_right = s.sounds_right && Map(reference, QualityOf) == Map(hypothesis, QualityOf);
     s.all_right = s.sounds_right && Map(reference, FullOf) == Map(hypothesis, FullOf);
     return s;
@@ -86,6 +104,7 @@ void Scores::Add(const WordScore& w) {
     sounds_right += w.sounds_right ? 1 : 0;
     quality_right += w.quality_right ? 1 : 0;
     all_right += w.all_right ? 1 : 0;
+    stress_right += w.stress_right ? 1 : 0;
     edits += w.edits;
     length += w.length;
 }
@@ -95,6 +114,10 @@ double Scores::SoundsRate() const {
 }
 double Scores::QualityRate() const {
     return words ? static_cast<double>(quality_right) / static_cast<double>(words) : 0.0;
+}
+
+double Scores::StressRate() const {
+    return words ? static_cast<double>(stress_right) / static_cast<double>(words) : 0.0;
 }
 
 double Scores::PhonemeErrorRate() const {

@@ -1,6 +1,7 @@
 // Scores of a converter's transcriptions against a lexicon's: the share of
 // words with every sound right, the phoneme error rate, and the share of
-// words with sounds, stress position and stressed-vowel quality right.
+// words with sounds, stress position and stressed-vowel quality right, and
+// the share with the main stress on the right syllable whatever the sounds.
 //
 // "Sounds" compares the names with the stress taken away: a stressed vowel
 // counts as its unstressed counterpart (a: as a, e: and E: as E, o: and O:
@@ -37,6 +38,7 @@ struct WordScore {
     bool sounds_right = false;
     bool quality_right = false;  // sounds with the stressed e/o quality
     bool all_right = false;  // sounds, stress position and quality
+    bool stress_right = false;  // the main stress on the same syllable (counted from the start)
     std::size_t edits = 0;   // on the sounds
     std::size_t length = 0;  // reference names
 };
@@ -48,6 +50,7 @@ struct Scores {
     std::size_t sounds_right = 0;
     std::size_t quality_right = 0;
     std::size_t all_right = 0;
+    std::size_t stress_right = 0;
     std::size_t edits = 0;
     std::size_t length = 0;
 
@@ -56,6 +59,7 @@ struct Scores {
     double QualityRate() const;    // the same with the stressed e/o quality
     double PhonemeErrorRate() const;
     double AllRightRate() const;   // share with sounds, stress and quality right
+    double StressRate() const;     // share with the main stress on the right syllable
 };
 
 }  // namespace tarvox::langdata

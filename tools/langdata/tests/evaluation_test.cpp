@@ -76,6 +76,8 @@ TEST(Scores, AddsUp) {
     EXPECT_DOUBLE_EQ(s.SoundsRate(), 2.0 / 3.0);
     EXPECT_DOUBLE_EQ(s.AllRightRate(), 1.0 / 3.0);
     EXPECT_DOUBLE_EQ(s.QualityRate(), 2.0 / 3.0);
+    // The stress on the right syllable though the sounds are not right.
+    EXPECT_DOUBLE_EQ(s.StressRate(), 2.0 / 3.0);
     EXPECT_DOUBLE_EQ(s.PhonemeErrorRate(), 3.0 / 9.0);
     EXPECT_DOUBLE_EQ(Scores{}.PhonemeErrorRate(), 0.0);
 }
