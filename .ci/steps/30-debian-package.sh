@@ -13,17 +13,22 @@ sudo=""
 ensure_packages lintian man-db
 
 ./run package >/dev/null
-deb=$(ls build-deb/tarvox_*.deb | head -n1)
+# Three packages: the programs and voices, the library, its development files.
+debs=()
+for name in tarvox libtarvox0 libtarvox-dev; do
+  debs+=("./$(ls build-deb/${name}_*.deb | head -n1)")
+done
 
-# lintian: no errors. The maintainer's address is a placeholder until the
-# project has one of its own (bogus-mail-host), the only error allowed.
-lint=$(lintian --suppress-tags bogus-mail-host,bogus-mail-host-in-debian-changelog "$deb" 2>&1 |
+# lintian: no errors and no warnings. The maintainer's address is a
+# placeholder until the project has one of its own (bogus-mail-host), the
+# only error allowed.
+lint=$(lintian --suppress-tags bogus-mail-host,bogus-mail-host-in-debian-changelog "${debs[@]}" 2>&1 |
        grep -v 'running with root privileges' || true)
 echo "$lint"
-if echo "$lint" | grep -q '^E:'; then echo "lintian reports errors" >&2; exit 1; fi
-echo "==> installing $deb"
-$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "./$deb" >/dev/null
-files=$(dpkg-query -L tarvox)
+if echo "$lint" | grep -q '^[EW]:'; then echo "lintian reports errors or warnings" >&2; exit 1; fi
+echo "==> installing ${debs[*]}"
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${debs[@]}" >/dev/null
+files=$(dpkg-query -L tarvox libtarvox0 libtarvox-dev)
 
 work=$(mktemp -d)
 cleanup() { rm -rf "$work"; }
@@ -78,12 +83,12 @@ done
 # An upgrade over itself keeps the administrator's tarvox.conf.
 conf=/etc/speech-dispatcher/modules/tarvox.conf
 echo "# changed by the administrator" | $sudo tee -a "$conf" >/dev/null
-$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall "./$deb" >/dev/null
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall "${debs[@]}" >/dev/null
 grep -q "changed by the administrator" "$conf" || { echo "the upgrade replaced tarvox.conf" >&2; exit 1; }
 echo "reinstalled over itself, tarvox.conf kept"
 
 echo "==> removing the package"
-$sudo env DEBIAN_FRONTEND=noninteractive apt-get remove --purge -y -qq tarvox >/dev/null
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get remove --purge -y -qq tarvox libtarvox0 libtarvox-dev >/dev/null
 left=0
 while IFS= read -r f; do
   [ -f "$f" ] || [ -L "$f" ] || continue
@@ -92,4 +97,4 @@ while IFS= read -r f; do
 done <<< "$files"
 [ -d /usr/share/tarvox ] && { echo "left behind: /usr/share/tarvox" >&2; left=1; }
 [ "$left" -eq 0 ] || exit 1
-echo "package installed, used and removed cleanly"
+echo "packages installed, used and removed cleanly"
