@@ -719,8 +719,10 @@ std::size_t Reader::Word(std::size_t i) {
     const std::string word(in_.substr(i, e - i));
 
     // Roman numerals after a name ("Karel IV.") or as ordinals before a
-    // lower-case word ("II. svetovna vojna").
-    if (const int roman = ParseRoman(word)) {
+    // lower-case word ("II. svetovna vojna"). L, C, D and M alone are
+    // letters ("vitamin C.", "Ana M."), I, V and X alone may be numerals.
+    const int roman = ParseRoman(word);
+    if (roman && (word.size() > 1 || roman <= 10)) {
         const bool stop = At(e) == '.';
         const std::size_t k = SkipBlanks(stop ? e + 1 : e);
         std::size_t before = 0;
