@@ -1,6 +1,8 @@
 #include "gfp/normalisation.h"
 
 #include "base/config.h"
+#include "base/diag.h"
+#include "base/profile.h"
 #include "lexicon/char_classes.h"
 #include "lexicon/dictionary.h"
 #include "text/phrases.h"
@@ -13,6 +15,16 @@ int Normalisation::PrepareTimes(Profile& profile) { return times_.Read(profile);
 
 int Normalisation::PrepareReading(Profile& profile) {
     if (context_.Read(profile) != 0) return -1;
+    // Without the key every full stop before a blank may end a sentence.
+    lower_case_continues_ = false;
+    if (profile.Find("mala_crka_nadaljuje_stavek") != nullptr) {
+        std::int32_t on = 0;
+        if (profile.GetLong("mala_crka_nadaljuje_stavek", on) != 0 || on < 0 || on > 1) {
+            ReportError("Napaka: v ini datoteki (ini_gfp): mala_crka_nadaljuje_stavek");
+            return -1;
+        }
+        lower_case_continues_ = on == 1;
+    }
     if (bytes_.Read(profile) != 0) return -1;
     if (letter_names_.Read(profile) != 0) return -1;
     return code_points_.Read(profile);
@@ -26,6 +38,7 @@ void Normalisation::Release() {
     bytes_ = ByteReadings{};
     letter_names_ = LetterNames{};
     code_points_ = CodePointReadings{};
+    lower_case_continues_ = false;
     // Drops whatever the division still held of an earlier text.
     splitter_ = SentenceSplitter{};
 }
@@ -46,7 +59,8 @@ TextSteps Normalisation::Steps() const {
         capitals = [dictionary](std::string_view word) { return dictionary->Lookup(word).has_value(); };
     const bool sms = tables_.switches && tables_.switches->sms_delovanje;
     return TextSteps{*tables_.classes,  times_, abbreviations_, numbers_, std::move(phrases),
-                     std::move(capitals), filter, sms,           &context_, &letter_names_};
+                     std::move(capitals), filter, sms,           &context_, &letter_names_,
+                     lower_case_continues_};
 }
 
 bool Normalisation::PrepareText(std::string_view in, std::string& out, std::string& scratch) const {
@@ -54,6 +68,7 @@ bool Normalisation::PrepareText(std::string_view in, std::string& out, std::stri
 }
 
 int Normalisation::NextSentence(std::optional<std::string_view> text, std::string& sentence) {
+    splitter_.SetLowerCaseContinues(lower_case_continues_);
     const int n = text ? splitter_.Next(*text, sentence, *tables_.classes)
                        : splitter_.Next(sentence, *tables_.classes);
     if (n <= 0) sentence.clear();

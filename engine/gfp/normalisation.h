@@ -6,7 +6,8 @@
 //     PrepareAbbreviations  pripravi_okrajsave  abbreviation table
 //     PrepareTimes          pripravi_ure        time-expression words
 //     PrepareReading        reading in context, characters above 0x7F and
-//                           beyond the code page, acronyms' letter names
+//                           beyond the code page, acronyms' letter names,
+//                           mala_crka_nadaljuje_stavek (the division)
 //   for every new text: PrepareText (the whole-text steps), then
 //     NextSentence(text) starts the sentence division;
 //   per sentence: NormaliseSentence (the per-sentence steps).
@@ -97,6 +98,7 @@ private:
     LetterNames letter_names_;
     CodePointReadings code_points_;
     SentenceSplitter splitter_;
+    bool lower_case_continues_ = false;
 };
 
 }  // namespace tarvox

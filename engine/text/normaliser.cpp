@@ -65,6 +65,7 @@ std::string NormaliseSentence(std::string_view sentence, const TextSteps& steps)
 std::vector<std::string> NormaliseText(std::string_view text, const TextSteps& steps) {
     std::vector<std::string> sentences;
     SentenceSplitter splitter;
+    splitter.SetLowerCaseContinues(steps.lower_case_continues);
     const std::string prepared = PrepareText(text, steps);
     std::string sentence;
     for (int n = splitter.Next(prepared, sentence, steps.classes); n > 0;

@@ -43,6 +43,9 @@ struct TextSteps {
     // enabled; acronyms spelled as one word of letter names, when given.
     const ContextTables* context = nullptr;
     const LetterNames* letter_names = nullptr;
+    // The division: a full stop after a letter alone and before a
+    // lower-case word ends no sentence.
+    bool lower_case_continues = false;
 };
 
 // After the reading in context the whole-text steps may write this many

@@ -108,8 +108,12 @@ bool SentenceSplitter::Collect(std::string& s, const CharClasses& classes) {
         }
         if (stop >= 0) {
             const char before = At(s, stop - 1);
-            if (classes.IsDigit(u(before)) &&
-                (classes.IsDigit(u(c)) || classes.In(u(c), kMaleCrke))) {
+            // A letter alone before the stop (an initial, a letter's name)
+            // and a lower-case word after it: the sentence goes on.
+            const bool letter_alone = classes.IsLetter(u(before)) && !classes.IsLetter(u(At(s, stop - 2))) &&
+                                      !classes.IsDigit(u(At(s, stop - 2)));
+            if ((classes.IsDigit(u(before)) && (classes.IsDigit(u(c)) || classes.In(u(c), kMaleCrke))) ||
+                (lower_case_continues_ && letter_alone && classes.In(u(c), kMaleCrke))) {
                 stop = -1;
             } else {
                 s.pop_back();

@@ -31,6 +31,12 @@ public:
     }
     int Next(std::string& out, const CharClasses& classes) { return Next(nullptr, out, classes); }
 
+    // Whether a full stop after a letter alone and before a lower-case word
+    // ends no sentence (an initial, a letter: "Ana M. je prišla"); off, only
+    // a digit before the stop and a digit or a lower-case letter after it
+    // keep the sentence.
+    void SetLowerCaseContinues(bool on) { lower_case_continues_ = on; }
+
     bool HasPending() const { return has_pending_; }
     // How far the division has read the pending text (bytes from its start).
     std::size_t Position() const { return position_; }
@@ -42,6 +48,7 @@ private:
     std::string pending_;
     std::size_t position_ = 0;
     bool has_pending_ = false;
+    bool lower_case_continues_ = false;
 };
 
 // Rewrites a stored sentence into its token form (steps of the division

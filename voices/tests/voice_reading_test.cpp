@@ -200,6 +200,7 @@ TEST_F(VoiceReading, ProfileWithoutTheNewKeysReadsAsBefore) {
         {"Z dr. Novakom, str. 5.", ". z doktor novakom , stran pet ."},
         {"Stranka SDS je 2. v 1. 9.", ". stranka SDS je drugi v prvi devet ."},
         {"Karel IV. je bil.", ". karel  # I # V # . | . je bil ."},
+        {"Ana M. je bila.", ". ana  # M # . | . je bila ."},
     };
     for (const auto& [text, reading] : cases) {
         std::string out;

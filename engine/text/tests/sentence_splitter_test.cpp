@@ -57,6 +57,27 @@ TEST_F(Splitter, DividesAndRewritesSentences) {
     for (const Case& c : cases) EXPECT_EQ(Sentences(c.text), c.sentences) << c.text;
 }
 
+TEST_F(Splitter, ALetterAloneBeforeALowerCaseWordEndsNoSentenceWhenSwitchedOn) {
+    struct Case {
+        std::string text;
+        std::vector<std::string> off, on;
+    } cases[] = {
+        {"Ana M. je prisla.", {"Ana M . ", "je prisla . "}, {"Ana M \" je prisla . "}},
+        {"Vitamin C. je zdrav.", {"Vitamin C . ", "je zdrav . "}, {"Vitamin C \" je zdrav . "}},
+        // text without capitals keeps its sentences; so does a letter before
+        // a capital, and a word of two letters
+        {"ok. gremo.", {"ok . ", "gremo . "}, {"ok . ", "gremo . "}},
+        {"Tocka A. Potem.", {"Tocka A . ", "Potem . "}, {"Tocka A . ", "Potem . "}},
+        {"Rodil se je 5. maja.", {"Rodil se je 5 | maja . "}, {"Rodil se je 5 | maja . "}},
+    };
+    for (const Case& c : cases) {
+        splitter.SetLowerCaseContinues(false);
+        EXPECT_EQ(Sentences(c.text), c.off) << c.text;
+        splitter.SetLowerCaseContinues(true);
+        EXPECT_EQ(Sentences(c.text), c.on) << c.text;
+    }
+}
+
 TEST_F(Splitter, NullWithoutPendingTextGivesNothing) {
     std::string out = "old";
     EXPECT_EQ(splitter.Next(out, f.classes), 0);
