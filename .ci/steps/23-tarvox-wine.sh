@@ -60,7 +60,7 @@ expect() {
   if grep -qiF -- "$3" <<< "$2"; then echo "ok   $1"; else fail "$1: no '$3' in:"$'\n'"$2"; fi
 }
 
-timeout 300 wineboot -i >/dev/null 2>&1 || { echo "wineboot failed" >&2; exit 1; }
+wine_boot
 
 # The system's interface and type library keys, to compare after
 # registration: the type library's interfaces are not OLE-automation

@@ -52,7 +52,7 @@ expect "32-bit engine carries its registration script" "$resources" '101 "REGIST
 expect "32-bit engine carries its type library" "$resources" '1 "TYPELIB"'
 
 wine_prefix tarvox-installer
-timeout 300 wineboot -i >/dev/null 2>&1 || { echo "wineboot failed" >&2; exit 1; }
+wine_boot
 # Whether a key exists (reg prints its "unable to find" on standard output).
 exists() { timeout 60 wine reg query "$@" >/dev/null 2>&1; }
 

@@ -23,7 +23,15 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-timeout 300 wineboot -i >/dev/null 2>&1
+# The prefix; a start that fails is tried again after stopping the server.
+booted=0
+for try in 1 2 3; do
+  if timeout 300 wineboot -i >"$work/wineboot.log" 2>&1; then booted=1; break; fi
+  echo "wineboot failed (try $try)" >&2
+  timeout 30 wineserver -k >/dev/null 2>&1 || true
+  sleep 2
+done
+if [ "$booted" -eq 0 ]; then tail -n 20 "$work/wineboot.log" >&2; exit 1; fi
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
