@@ -332,4 +332,16 @@ bool toCstring(const char* value, std::string& out) {
     return false;
 }
 
+int ReadGfpSwitch(const Profile& profile, std::string_view name, bool& on) {
+    on = false;
+    if (profile.Find(name) == nullptr) return 0;
+    std::int32_t value = 0;
+    if (profile.GetLong(name, value) != 0 || value < 0 || value > 1) {
+        ReportError("Napaka: v ini datoteki (ini_gfp): " + std::string(name));
+        return -1;
+    }
+    on = value == 1;
+    return 0;
+}
+
 }  // namespace tarvox

@@ -92,4 +92,9 @@ private:
 // "Napaka pri pretvorbi (toCstring)\n".
 bool toCstring(const char* value, std::string& out);
 
+// An optional switch of the converter profile: absent is off, "0" or "1";
+// any other value reports "Napaka: v ini datoteki (ini_gfp): NAME" and
+// gives -1 (`on` is then off).
+int ReadGfpSwitch(const Profile& profile, std::string_view name, bool& on);
+
 }  // namespace tarvox

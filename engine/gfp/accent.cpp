@@ -75,16 +75,7 @@ int AccentLists::Read(Profile& profile) {
         ReportError("Napaka: v ini datoteki (ini_gfp): pripravi_naglase");
         return -1;
     }
-    longest_wins_ = false;
-    if (profile.Find("najdaljsa_koncnica") != nullptr) {
-        std::int32_t on = 0;
-        if (profile.GetLong("najdaljsa_koncnica", on) != 0 || on < 0 || on > 1) {
-            ReportError("Napaka: v ini datoteki (ini_gfp): najdaljsa_koncnica");
-            return -1;
-        }
-        longest_wins_ = on == 1;
-    }
-    return 0;
+    return ReadGfpSwitch(profile, "najdaljsa_koncnica", longest_wins_);
 }
 
 void AccentLists::SetLists(std::vector<std::string> first_syllable,

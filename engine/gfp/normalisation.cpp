@@ -1,7 +1,6 @@
 #include "gfp/normalisation.h"
 
 #include "base/config.h"
-#include "base/diag.h"
 #include "base/profile.h"
 #include "lexicon/char_classes.h"
 #include "lexicon/dictionary.h"
@@ -16,15 +15,7 @@ int Normalisation::PrepareTimes(Profile& profile) { return times_.Read(profile);
 int Normalisation::PrepareReading(Profile& profile) {
     if (context_.Read(profile) != 0) return -1;
     // Without the key every full stop before a blank may end a sentence.
-    lower_case_continues_ = false;
-    if (profile.Find("mala_crka_nadaljuje_stavek") != nullptr) {
-        std::int32_t on = 0;
-        if (profile.GetLong("mala_crka_nadaljuje_stavek", on) != 0 || on < 0 || on > 1) {
-            ReportError("Napaka: v ini datoteki (ini_gfp): mala_crka_nadaljuje_stavek");
-            return -1;
-        }
-        lower_case_continues_ = on == 1;
-    }
+    if (ReadGfpSwitch(profile, "mala_crka_nadaljuje_stavek", lower_case_continues_) != 0) return -1;
     if (bytes_.Read(profile) != 0) return -1;
     if (letter_names_.Read(profile) != 0) return -1;
     return code_points_.Read(profile);

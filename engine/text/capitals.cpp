@@ -12,13 +12,8 @@ namespace tarvox {
 
 int LetterNames::Read(const Profile& profile) {
     *this = LetterNames();
-    std::int32_t spell = 0;
-    if (profile.Find("crkuj_soglasniske_kratice") != nullptr) {
-        if (profile.GetLong("crkuj_soglasniske_kratice", spell) != 0 || spell < 0 || spell > 1) {
-            ReportError("Napaka: v ini datoteki (ini_gfp): crkuj_soglasniske_kratice");
-            return -1;
-        }
-    }
+    bool spell = false;
+    if (ReadGfpSwitch(profile, "crkuj_soglasniske_kratice", spell) != 0) return -1;
     std::vector<std::string> items;
     if (profile.GetItems("imena_crk", '\t', items) < 0) return 0;
     if (items.empty() || items.size() % 3 != 0) {
@@ -35,7 +30,7 @@ int LetterNames::Read(const Profile& profile) {
         stressed_[c] = items[i + 2];
     }
     present_ = true;
-    spell_consonant_runs_ = spell == 1;
+    spell_consonant_runs_ = spell;
     return 0;
 }
 
