@@ -66,9 +66,14 @@ wine_boot
 # registration: the type library's interfaces are not OLE-automation
 # interfaces, so registering it writes no HKCR\Interface keys, and
 # unregistering leaves both trees as they were.
-snapshot() {  # KEY FILE: the key's tree exported to FILE
-  rm -f "$2"
-  timeout 60 wine reg export "$1" "$(winpath "$2")" /y >/dev/null 2>&1 || true
+snapshot() {  # KEY FILE: the key's tree exported to FILE (asked again when Wine cannot start reg.exe)
+  local try
+  for try in 1 2 3; do
+    rm -f "$2"
+    timeout 60 wine reg export "$1" "$(winpath "$2")" /y >/dev/null 2>&1 || true
+    [ -s "$2" ] && return 0
+    sleep 1
+  done
 }
 snapshot 'HKCR\Interface' "$work/interface-before.reg"
 snapshot 'HKCR\TypeLib' "$work/typelib-before.reg"
