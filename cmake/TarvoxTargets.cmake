@@ -30,16 +30,35 @@ function(tarvox_engine_library name)
   tarvox_warnings(${name})
 endfunction()
 
-# A GoogleTest executable registered with CTest.
+# The compile options of the test programs' own sources: no optimisation
+# and line tables only. They were half of the build's compile time and are
+# none of its running time, which is spent in the libraries they test
+# (compiled as the build type says).
+function(tarvox_test_options target)
+  target_link_libraries(${target} PRIVATE GTest::gtest GTest::gmock)
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  tarvox_warnings(${target})
+  target_compile_options(${target} PRIVATE -O0 -g1)
+endfunction()
+
+# A GoogleTest executable registered with CTest. GoogleTest's header is
+# compiled once for all of them (most of a small test file's compile time).
 function(tarvox_test name)
   if(NOT TARVOX_TESTS OR CMAKE_CROSSCOMPILING)
     return()
   endif()
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  if(NOT TARGET tarvox_test_pch)
+    # An (empty) program, so that the header is compiled as the test
+    # programs are compiled.
+    add_executable(tarvox_test_pch EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}/tests/support/pch.cpp)
+    tarvox_test_options(tarvox_test_pch)
+    target_precompile_headers(tarvox_test_pch PRIVATE <gtest/gtest.h>)
+  endif()
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gmock GTest::gtest_main)
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-  tarvox_warnings(${name})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest_main)
+  tarvox_test_options(${name})
+  target_precompile_headers(${name} REUSE_FROM tarvox_test_pch)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
     PROPERTIES ENVIRONMENT "TARVOX_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The fuzz programs (clang, libFuzzer with AddressSanitizer and
-# UndefinedBehaviorSanitizer), 20 seconds each, after ./run test has built
+# UndefinedBehaviorSanitizer), 12 seconds each, after ./run test has built
 # the voice they speak with.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-./run fuzz 20
+./run fuzz 12
