@@ -14,7 +14,7 @@
 # slovarji/osnovni.dct and slovarji/pogosti.dct are copied; with
 # lexicon/slv-wikipron-train.tsv the dictionary leksikon.dct, the six
 # syllable statistics tables, the dictionary of inflected forms oblike.dct
-# (from oblike/paradigme.txt, polni_e.txt and koncni_l.txt, read by the
+# (from oblike/paradigme.txt, glagoli.txt, polni_e.txt and koncni_l.txt, read by the
 # voice's own rules; all by tarvox-langdata) and the index
 # data/QuenlarOrin.ndx (tarvox-data) are made;
 # the recordings and the database (data/QuenlarOrin.dat, Cost.dat) are made
@@ -85,10 +85,11 @@ function(tarvox_build_voice dir)
         COMMENT "Voice ${dir}: syllable statistics from the lexicon")
       # The inflected forms, read by the rules of the voice being built
       # (its dictionaries off).
-      set(morphology ${src}/oblike/paradigme.txt ${src}/oblike/polni_e.txt ${src}/oblike/koncni_l.txt)
+      set(morphology ${src}/oblike/paradigme.txt ${src}/oblike/glagoli.txt ${src}/oblike/polni_e.txt
+                     ${src}/oblike/koncni_l.txt)
       add_custom_command(OUTPUT ${out}/slovarji/oblike.dct
         COMMAND tarvox_langdata_tool forms ${out} ${lexicon} ${src}/oblike/paradigme.txt
-                --full-e ${src}/oblike/polni_e.txt --final-l ${src}/oblike/koncni_l.txt
+                --verbs ${src}/oblike/glagoli.txt --full-e ${src}/oblike/polni_e.txt --final-l ${src}/oblike/koncni_l.txt
                 -o ${out}/slovarji/oblike.dct
         DEPENDS tarvox_langdata_tool ${lexicon} ${morphology} ${stat_tables} ${out}/gfp.ini
                 ${out}/sint.ini

@@ -194,13 +194,14 @@ int EvaluateWords(const std::string& voice, const std::string& lexicon, const st
 }
 
 // The dictionary of the training words' inflected forms and of the
-// morphology's word lists: each form (paradigms file: "lemma<TAB>form
-// form ...") that belongs to one lemma of the training words and is not a
+// morphology's word lists: each form (paradigms files of nouns and
+// adjectives and of verbs: "lemma<TAB>form form ...") that belongs to one lemma of the training words and is not a
 // lexicon word itself, read by the voice's rules with the lemma's stress
 // carried over; and the nouns of the two lists (one word a line) read by
 // the rules with a full final e or a final [l].
 int WriteForms(const std::string& voice, const std::string& lexicon, const std::string& paradigms,
-               const std::string& full_e_list, const std::string& final_l_list, const std::string& out) {
+               const std::string& verb_paradigms, const std::string& full_e_list,
+               const std::string& final_l_list, const std::string& out) {
     std::vector<ld::LexiconEntry> entries;
     if (!ReadLexiconFile(lexicon, entries)) return 1;
     // The training words are in the lexicon's dictionary; a held-out word
@@ -212,9 +213,9 @@ int WriteForms(const std::string& voice, const std::string& lexicon, const std::
         lemmas[e.key] = ld::Lemma{e.phonemes, e.ipa.find("\xCB\x90") != std::string::npos};
         known.insert(e.key);
     }
-    std::string paradigm_text, full_e_text, final_l_text;
-    for (auto [path, text] : {std::pair{&paradigms, &paradigm_text}, std::pair{&full_e_list, &full_e_text},
-                              std::pair{&final_l_list, &final_l_text}}) {
+    std::string paradigm_text, verb_text, full_e_text, final_l_text;
+    for (auto [path, text] : {std::pair{&paradigms, &paradigm_text}, std::pair{&verb_paradigms, &verb_text},
+                              std::pair{&full_e_list, &full_e_text}, std::pair{&final_l_list, &final_l_text}}) {
         if (path->empty()) continue;
         const auto bytes = tarvox::ReadWholeFile(*path);
         if (!bytes) {
@@ -223,7 +224,14 @@ int WriteForms(const std::string& voice, const std::string& lexicon, const std::
         }
         text->assign(bytes->data(), bytes->size());
     }
-    const ld::ParadigmForms forms = ld::ReadParadigms(paradigm_text);
+    ld::ParadigmForms forms = ld::ReadParadigms(paradigm_text);
+    // A verb's forms are kept apart from those of nouns and adjectives: a
+    // form of both (or of two lemmas) is left to the rules.
+    std::set<std::string> verb_lemmas;
+    for (auto& [form, of] : ld::ReadParadigms(verb_text)) {
+        verb_lemmas.insert(of.begin(), of.end());
+        forms[form].insert(of.begin(), of.end());
+    }
     tarvox::Configuration config;
     config.SetBaseDirectory(voice);
     if (config.ProcessSintIni() != 0) {
@@ -247,8 +255,10 @@ int WriteForms(const std::string& voice, const std::string& lexicon, const std::
                 if (of.size() != 1 || of.contains(form)) continue;
                 const auto lemma = lemmas.find(*of.begin());
                 if (lemma == lemmas.end()) continue;
+                ld::Lemma of_lemma = lemma->second;
+                of_lemma.verb = verb_lemmas.contains(lemma->first);
                 ld::CarryResult why{};
-                if (const auto p = ld::CarryStress(lemma->second, rules(form), why)) {
+                if (const auto p = ld::CarryStress(of_lemma, rules(form), why)) {
                     ++checked;
                     checked_right += ld::ScoreWord(self->second.phonemes, *p).all_right;
                 }
@@ -263,9 +273,23 @@ int WriteForms(const std::string& voice, const std::string& lexicon, const std::
                 ++not_training;
                 continue;
             }
+            ld::Lemma of_lemma = lemma->second;
+            of_lemma.verb = verb_lemmas.contains(lemma->first);
+            // A verb's form that does not keep the infinitive's stem (the
+            // infinitive without its last three letters) is irregular
+            // (glédati, glêj; dédovati, dedúje): left to the rules.
+            if (of_lemma.verb && !form.starts_with(std::string_view(lemma->first).substr(
+                                     0, lemma->first.size() - std::min<std::size_t>(3, lemma->first.size())))) {
+                ++results[ld::CarryResult::kStemDiffers];
+                continue;
+            }
             ld::CarryResult why{};
-            const auto p = ld::CarryStress(lemma->second, rules(form), why);
+            auto p = ld::CarryStress(of_lemma, rules(form), why);
             ++results[why];
+            // The l-participle of a verb in -eti keeps a full e (vídel), where
+            // the rules read the -el of nouns as a schwa.
+            if (p && of_lemma.verb && form.ends_with("el"))
+                if (auto full = ld::ApplyListFix(*p, ld::ListFix::kFullE)) p = std::move(full);
             if (p) written[form] = ld::Join(*p);
         }
         for (const auto& [text, fix] : {std::pair{&full_e_text, ld::ListFix::kFullE},
@@ -291,7 +315,8 @@ int WriteForms(const std::string& voice, const std::string& lexicon, const std::
     for (const auto& [key, phonemes] : written) text += key + "\t" + phonemes + "\r\n";
     if (!WriteFile(out, text)) return 1;
     static constexpr const char* kWhy[] = {"carried", "one-syllable lemma", "stressed ending",
-                                           "short final e/o", "no single stress", "stem differs"};
+                                           "short final e/o", "no single stress", "stem differs",
+                                           "verb stressed on its theme vowel"};
     std::cout << forms.size() << " forms: " << ambiguous << " of several lemmas, " << not_training
               << " of lemmas outside the training words";
     for (const auto& [why, n] : results) std::cout << ", " << n << " " << kWhy[static_cast<int>(why)];
@@ -347,7 +372,7 @@ int WriteReadings(const std::vector<std::string>& listings, const std::string& l
 
 // The values of the command line, kept alive by the subcommands' callbacks.
 struct Options {
-    std::string lexicon, out, profile, dir, voice, part = "held-out", lemmas, listing, full_e, final_l;
+    std::string lexicon, out, profile, dir, voice, part = "held-out", lemmas, listing, full_e, final_l, verbs;
     std::vector<std::string> listings;
     int show = 0;
     int fold = -1;
@@ -416,11 +441,12 @@ void AddLangdataCommands(CLI::App& app, int& status) {
     f->add_option("voice", o->voice, "voice directory (with sint.ini) whose rules read the forms")->required();
     f->add_option("lexicon", o->lexicon, "lexicon (word<TAB>IPA)")->required();
     f->add_option("paradigms", o->listing, "the lexicon's words' forms (lemma<TAB>form form ...)")->required();
+    f->add_option("--verbs", o->verbs, "the lexicon's verbs' forms (lemma<TAB>form form ...)");
     f->add_option("--full-e", o->full_e, "nouns whose final e is a full vowel (one a line)");
     f->add_option("--final-l", o->final_l, "nouns that keep a final [l] (one a line)");
     f->add_option("-o,--out", o->out, "dictionary file to write")->required();
     f->callback([o, &status] {
-        status = WriteForms(o->voice, o->lexicon, o->listing, o->full_e, o->final_l, o->out);
+        status = WriteForms(o->voice, o->lexicon, o->listing, o->verbs, o->full_e, o->final_l, o->out);
     });
 }
 

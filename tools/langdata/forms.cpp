@@ -51,6 +51,14 @@ std::optional<Phonemes> CarryStress(const Lemma& lemma, const Phonemes& converte
         result = CarryResult::kOneSyllable;
         return std::nullopt;
     }
+    // An infinitive stressed on its stem keeps that stress through the
+    // present, the imperative and the l-participle (délati, délam, délal);
+    // stressed on the vowel before -ti (govoríti, pisáti, nêsti) it moves
+    // or changes quality.
+    if (lemma.verb && stressed + 2 >= lv.size()) {
+        result = CarryResult::kThemeVowel;
+        return std::nullopt;
+    }
     const std::string& vowel = lemma.phonemes[lv[stressed]];
     const bool last = stressed + 1 == lv.size();
     if (last && lv.back() + 1 == lemma.phonemes.size()) {

@@ -18,6 +18,7 @@ namespace tarvox::langdata {
 struct Lemma {
     Phonemes phonemes;       // the lexicon's pronunciation
     bool long_stress = true;  // the stressed vowel is long (":" in the IPA)
+    bool verb = false;        // an infinitive, its forms from the verb paradigms
 };
 
 // Why a form gets no carried pronunciation.
@@ -28,6 +29,7 @@ enum class CarryResult {
     kShortFinalEO,     // a short final e/o changes quality in the paradigm (kmet, kmeta)
     kNoMainStress,     // the lemma has no stress, or two
     kStemDiffers,      // the form's vowels up to the stressed one are not the lemma's
+    kThemeVowel,       // a verb stressed on the vowel before -ti moves it (pisáti, píšem)
 };
 
 // The form's pronunciation from the converter's (`converted`, rules only)
@@ -37,7 +39,7 @@ enum class CarryResult {
 std::optional<Phonemes> CarryStress(const Lemma& lemma, const Phonemes& converted,
                                     CarryResult& result);
 
-// The paradigms file, "lemma<TAB>form form ..." a line: each form (lower
+// The paradigms file (nouns and adjectives, or verbs), "lemma<TAB>form form ..." a line: each form (lower
 // case, letter code) with the lemmas it belongs to (letter code). Forms
 // outside the letter code's alphabet are left out.
 using ParadigmForms = std::map<std::string, std::set<std::string>>;

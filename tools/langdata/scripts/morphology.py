@@ -7,6 +7,11 @@ Debian's apertium-hbs-slv (lt-paradigm and lt-proc from lttoolbox):
                  lemma a line: "lemma<TAB>form form ..."; forms that the
                  analyser also reads as another lemma or another part of
                  speech, comparatives and superlatives are left out
+  glagoli.txt    the verb forms of the lexicon's verbs in the same form: the
+                 present, the imperative, the l-participle and the supine
+                 without the dual (the passive participle changes the stem's
+                 vowel too often),
+                 forms that the analyser also reads otherwise left out
   polni_e.txt    masculine nouns in -ec, -ek, -el, -en, -er, -ev, -elj,
                  -enj whose e stays in the genitive (hotel, hotela): a full
                  vowel, not a fleeting schwa
@@ -66,14 +71,21 @@ def main():
         if "comp" in tags or "sup" in tags:
             continue
         forms.setdefault(lemma, set()).add(form)
-    readings = analyses(sorted({f for fs in forms.values() for f in fs}))
-    with open(f"{args.out_dir}/paradigme.txt", "w", encoding="utf-8") as out:
-        for lemma in sorted(forms):
-            keep = sorted(f for f in forms[lemma]
-                          if {r[0] for r in readings.get(f, [])} <= {lemma.lower()}
-                          and all(r[1] in ("n", "np", "adj") for r in readings.get(f, [])))
-            if keep:
-                out.write(lemma + "\t" + " ".join(keep) + "\n")
+    verbs = {}
+    for lemma, tags, form in paths(f"{w}<vblex><*>" for w in words if re.search(r"(ti|či)$", w)):
+        # Dual forms are rare in text and often spelt like a noun
+        # (podaljšava, izdelava): left out.
+        if {"pres", "imp", "past", "supn"} & set(tags) and "du" not in tags:
+            verbs.setdefault(lemma, set()).add(form)
+    readings = analyses(sorted({f for fs in (*forms.values(), *verbs.values()) for f in fs}))
+    for name, table, parts in (("paradigme.txt", forms, ("n", "np", "adj")), ("glagoli.txt", verbs, ("vblex",))):
+        with open(f"{args.out_dir}/{name}", "w", encoding="utf-8") as out:
+            for lemma in sorted(table):
+                keep = sorted(f for f in table[lemma]
+                              if {r[0] for r in readings.get(f, [])} <= {lemma.lower()}
+                              and all(r[1] in parts for r in readings.get(f, [])))
+                if keep:
+                    out.write(lemma + "\t" + " ".join(keep) + "\n")
 
     nominative, genitive = {}, {}
     for lemma, tags, form in paths(["*<n><*>"]):

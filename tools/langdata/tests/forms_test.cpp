@@ -11,24 +11,32 @@ TEST(Forms, StressAndQualityAreCarriedOnlyWhereTheParadigmKeepsThem) {
     struct Case {
         const char* lemma;
         bool long_stress;
+        bool verb;
         const char* converted;  // the rules' reading of the form
         const char* expected;   // "" when nothing is carried
         CarryResult why;
     } cases[] = {
         // The rules stress the wrong vowel and pick the wrong quality.
-        {"xOtE:l", true, "xO:tEla", "xOtE:la", CarryResult::kCarried},
-        {"lo:w@ts", true, "lOwtsa:", "lo:wtsa", CarryResult::kCarried},
-        {"hi:Sa", true, "hiSa:mi", "hi:Sami", CarryResult::kCarried},
-        {"mo:Z", true, "mOZjE:", "", CarryResult::kOneSyllable},
-        {"gOspa:", true, "gO:spE", "", CarryResult::kStressedEnding},
-        {"OtrO:k", false, "OtrO:ka", "", CarryResult::kShortFinalEO},
-        {"jEzi:k", false, "jE:zika", "jEzi:ka", CarryResult::kCarried},
-        {"O:knO", true, "a:kna", "", CarryResult::kStemDiffers},
-        {"kOnOpa", true, "kO:nOpE", "", CarryResult::kNoMainStress},
+        {"xOtE:l", true, false, "xO:tEla", "xOtE:la", CarryResult::kCarried},
+        {"lo:w@ts", true, false, "lOwtsa:", "lo:wtsa", CarryResult::kCarried},
+        {"hi:Sa", true, false, "hiSa:mi", "hi:Sami", CarryResult::kCarried},
+        {"mo:Z", true, false, "mOZjE:", "", CarryResult::kOneSyllable},
+        {"gOspa:", true, false, "gO:spE", "", CarryResult::kStressedEnding},
+        {"OtrO:k", false, false, "OtrO:ka", "", CarryResult::kShortFinalEO},
+        {"jEzi:k", false, false, "jE:zika", "jEzi:ka", CarryResult::kCarried},
+        {"O:knO", true, false, "a:kna", "", CarryResult::kStemDiffers},
+        {"kOnOpa", true, false, "kO:nOpE", "", CarryResult::kNoMainStress},
+        // Verbs: stressed on the stem, the stress stays (délati, délam;
+        // mísliti, míslil); on the vowel before -ti it moves (pisáti, píšem;
+        // govoríti, govóril).
+        {"de:lati", true, true, "dEla:m", "de:lam", CarryResult::kCarried},
+        {"mi:sliti", true, true, "misli:w", "mi:sliw", CarryResult::kCarried},
+        {"pisa:ti", true, true, "pisa:l", "", CarryResult::kThemeVowel},
+        {"gOvOri:ti", true, true, "gOvO:riw", "", CarryResult::kThemeVowel},
     };
     for (const Case& c : cases) {
         CarryResult why{};
-        const auto got = CarryStress(Lemma{P(c.lemma), c.long_stress}, P(c.converted), why);
+        const auto got = CarryStress(Lemma{P(c.lemma), c.long_stress, c.verb}, P(c.converted), why);
         EXPECT_EQ(why, c.why) << c.lemma << " " << c.converted;
         EXPECT_EQ(got ? Join(*got) : "", c.expected) << c.lemma << " " << c.converted;
     }
