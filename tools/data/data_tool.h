@@ -1,29 +1,25 @@
-// tarvox-data: the voice data tool. Every subcommand group adds itself to
-// the command line through an Add...Commands function; a later group (voice
-// database, syllable statistics, ...) adds its own source file and one line
-// in RunDataTool.
+// tarvox-data: the voice data tool. Its command line is declared in one
+// place (data_tool.cpp, the only file that sees the command-line library);
+// each subcommand group has its arguments and a Run... function in its own
+// source file, which returns the exit status (0 success, 1 failure).
 #pragma once
 
 #include <string>
 #include <vector>
 
-namespace CLI {
-class App;
-}
-
 namespace tarvox::data {
-
-// Exit status of the subcommand that ran: 0 success, 1 failure.
-struct CommandStatus {
-    int code = 0;
-};
-
-void AddDictionaryCommands(CLI::App& app, CommandStatus& status);
-void AddProfileCommands(CLI::App& app, CommandStatus& status);
 
 // Parses the command line and runs the chosen subcommand; the process exit
 // status. Messages go to stderr, results to stdout.
 int RunDataTool(int argc, const char* const* argv);
+
+// encipher-dictionary and encipher-profile: the output defaults to the
+// input with ".dst" or ".ins".
+struct EncipherArgs {
+    std::string input, output;
+};
+int RunEncipherDictionary(const EncipherArgs& args);
+int RunEncipherProfile(const EncipherArgs& args);
 
 // The work behind the subcommands, without the command line. Each returns
 // an empty string on success, else the reason of the failure.
@@ -43,6 +39,8 @@ struct BuildIndexOptions {
 };
 // Builds the index file; `entries` receives the entry count.
 std::string BuildDictionaryIndex(const BuildIndexOptions& options, std::size_t& entries);
+// build-index
+int RunBuildIndex(const BuildIndexOptions& options);
 
 // The path with its extension replaced (".dst" for "x.dct").
 std::string ReplaceExtension(const std::string& path, const std::string& extension);

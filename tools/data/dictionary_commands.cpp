@@ -1,7 +1,6 @@
 // Subcommands for the pronunciation dictionaries:
 //   encipher-dictionary  plain ".dct" -> enciphered ".dst"
 //   build-index          dictionary sources + priorities -> QuenlarOrin.ndx
-#include <CLI/CLI.hpp>
 
 #include <filesystem>
 #include <fstream>
@@ -73,48 +72,26 @@ std::string BuildDictionaryIndex(const BuildIndexOptions& options, std::size_t& 
     return WriteFile(options.output, BuildIndexImage(dictionary));
 }
 
-void AddDictionaryCommands(CLI::App& app, CommandStatus& status) {
-    struct EncipherArgs {
-        std::string input, output;
-    };
-    auto enc = std::make_shared<EncipherArgs>();
-    CLI::App* e = app.add_subcommand("encipher-dictionary",
-                                     "Encipher a plain dictionary (.dct) into the .dst form");
-    e->add_option("input", enc->input, "plain dictionary file")->required();
-    e->add_option("-o,--output", enc->output, "enciphered file (default: input with .dst)");
-    e->callback([enc, &status] {
-        const std::string out =
-            enc->output.empty() ? ReplaceExtension(enc->input, ".dst") : enc->output;
-        const std::string error = EncipherDictionaryFile(enc->input, out);
-        if (!error.empty()) {
-            std::cerr << "tarvox-data: " << error << "\n";
-            status.code = 1;
-            return;
-        }
-        std::cout << "wrote " << out << "\n";
-    });
+int RunEncipherDictionary(const EncipherArgs& args) {
+    const std::string out = args.output.empty() ? ReplaceExtension(args.input, ".dst") : args.output;
+    const std::string error = EncipherDictionaryFile(args.input, out);
+    if (!error.empty()) {
+        std::cerr << "tarvox-data: " << error << "\n";
+        return 1;
+    }
+    std::cout << "wrote " << out << "\n";
+    return 0;
+}
 
-    auto idx = std::make_shared<BuildIndexOptions>();
-    CLI::App* b = app.add_subcommand(
-        "build-index", "Build the dictionary index (QuenlarOrin.ndx) from dictionary sources");
-    b->add_option("sources", idx->sources, "dictionary files (.dct, .dst) and directories")
-        ->required();
-    b->add_option("-p,--priority", idx->priorities,
-                  "dictionary file name, highest priority first (repeatable)")
-        ->allow_extra_args(false);
-    b->add_option("--profile", idx->profile,
-                  "converter profile whose prioriteta_slovarjev gives the priorities");
-    b->add_option("-o,--output", idx->output, "index file to write")->required();
-    b->callback([idx, &status] {
-        std::size_t entries = 0;
-        const std::string error = BuildDictionaryIndex(*idx, entries);
-        if (!error.empty()) {
-            std::cerr << "tarvox-data: " << error << "\n";
-            status.code = 1;
-            return;
-        }
-        std::cout << "wrote " << idx->output << " (" << entries << " entries)\n";
-    });
+int RunBuildIndex(const BuildIndexOptions& options) {
+    std::size_t entries = 0;
+    const std::string error = BuildDictionaryIndex(options, entries);
+    if (!error.empty()) {
+        std::cerr << "tarvox-data: " << error << "\n";
+        return 1;
+    }
+    std::cout << "wrote " << options.output << " (" << entries << " entries)\n";
+    return 0;
 }
 
 }  // namespace tarvox::data

@@ -1,11 +1,9 @@
 // Subcommands for the stage profiles:
 //   encipher-profile  plain ".ini" -> enciphered ".ins"
-#include <CLI/CLI.hpp>
 
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <memory>
 
 #include "data_tool.h"
 #include "base/files.h"
@@ -29,26 +27,15 @@ std::string EncipherProfileFile(const std::string& input, const std::string& out
     return {};
 }
 
-void AddProfileCommands(CLI::App& app, CommandStatus& status) {
-    struct Args {
-        std::string input, output;
-    };
-    auto args = std::make_shared<Args>();
-    CLI::App* p = app.add_subcommand("encipher-profile",
-                                     "Encipher a plain profile (.ini) into the .ins form");
-    p->add_option("input", args->input, "plain profile")->required();
-    p->add_option("-o,--output", args->output, "enciphered profile (default: input with .ins)");
-    p->callback([args, &status] {
-        const std::string out =
-            args->output.empty() ? ReplaceExtension(args->input, ".ins") : args->output;
-        const std::string error = EncipherProfileFile(args->input, out);
-        if (!error.empty()) {
-            std::cerr << "tarvox-data: " << error << "\n";
-            status.code = 1;
-            return;
-        }
-        std::cout << "wrote " << out << "\n";
-    });
+int RunEncipherProfile(const EncipherArgs& args) {
+    const std::string out = args.output.empty() ? ReplaceExtension(args.input, ".ins") : args.output;
+    const std::string error = EncipherProfileFile(args.input, out);
+    if (!error.empty()) {
+        std::cerr << "tarvox-data: " << error << "\n";
+        return 1;
+    }
+    std::cout << "wrote " << out << "\n";
+    return 0;
 }
 
 }  // namespace tarvox::data

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "synth/db_writer.h"
+#include "voice_corpus.h"
 #include "voice_signal.h"
 
 namespace tarvox::data {
@@ -100,11 +101,27 @@ std::map<std::string, int> MissingDiphones(const Coverage& coverage,
 
 }  // namespace tarvox::data
 
-namespace CLI {
-class App;
-}
 namespace tarvox::data {
-struct CommandStatus;
-// build-database and record-corpus.
-void AddVoiceCommands(CLI::App& app, CommandStatus& status);
+
+// build-database: the sound files (or directories) with their labels become
+// the voice directory's database and Cost.dat.
+struct BuildDatabaseArgs {
+    std::vector<std::string> inputs;
+    std::string voice_dir;
+    int peak = 0;           // loudest sample after levelling (0: as recorded)
+    std::string inventory;  // converter profile whose Nabor_fonemov is checked
+    std::string text;       // phoneme strings whose missing diphones are listed
+    int show = 40;          // missing diphones listed at most
+};
+int RunBuildDatabase(const BuildDatabaseArgs& args);
+
+// record-corpus: the corpus chosen from the lexicon's training words and
+// recorded with eSpeak NG into `out`.
+struct RecordCorpusArgs {
+    std::string lexicon;
+    std::string out;
+    CorpusOptions options;
+};
+int RunRecordCorpus(const RecordCorpusArgs& args);
+
 }  // namespace tarvox::data

@@ -10,7 +10,6 @@
 //       prints the coverage: phonemes, diphones, triphones, the inventory's
 //       names without a recording, the diphones of the text that are
 //       missing (the text: one converter phoneme string per line).
-#include <CLI/CLI.hpp>
 #include <unistd.h>
 
 #include <algorithm>
@@ -73,16 +72,9 @@ std::vector<std::string> SoundFiles(const std::vector<std::string>& inputs) {
     return files;
 }
 
-struct BuildArgs {
-    std::vector<std::string> inputs;
-    std::string voice_dir;
-    int peak = 0;
-    std::string inventory;
-    std::string text;
-    int show = 40;
-};
+}  // namespace
 
-int RunBuild(const BuildArgs& args) {
+int RunBuildDatabase(const BuildDatabaseArgs& args) {
     const std::vector<std::string> files = SoundFiles(args.inputs);
     if (files.empty()) {
         std::cerr << "build-database: no sound files\n";
@@ -174,13 +166,7 @@ int RunBuild(const BuildArgs& args) {
     return 0;
 }
 
-struct CorpusArgs {
-    std::string lexicon;
-    std::string out;
-    CorpusOptions options;
-};
-
-int RunCorpus(const CorpusArgs& args) {
+int RunRecordCorpus(const RecordCorpusArgs& args) {
     const auto bytes = ReadWholeFile(args.lexicon);
     if (!bytes) {
         std::cerr << "record-corpus: cannot read " << args.lexicon << "\n";
@@ -205,30 +191,6 @@ int RunCorpus(const CorpusArgs& args) {
     std::cout << "corpus: " << corpus.size() << " recordings, " << n_words << " of " << words.size()
               << " training words, " << dropped << " phrases dropped\n";
     return 0;
-}
-
-}  // namespace
-
-void AddVoiceCommands(CLI::App& app, CommandStatus& status) {
-    auto build = std::make_shared<BuildArgs>();
-    CLI::App* b = app.add_subcommand("build-database", "build the voice database and Cost.dat from recordings");
-    b->add_option("inputs", build->inputs, "sound files or directories (labels beside them)")->required();
-    b->add_option("-o,--output", build->voice_dir, "voice directory")->required();
-    b->add_option("--peak", build->peak, "loudest sample after levelling (0: as recorded)");
-    b->add_option("--inventory", build->inventory, "converter profile whose Nabor_fonemov is checked");
-    b->add_option("--text", build->text, "phoneme strings whose missing diphones are listed");
-    b->add_option("--show", build->show, "missing diphones listed at most");
-    b->callback([build, &status] { status.code = RunBuild(*build); });
-
-    auto corpus = std::make_shared<CorpusArgs>();
-    CLI::App* c = app.add_subcommand("record-corpus", "choose and record the synthetic corpus with eSpeak NG");
-    c->add_option("lexicon", corpus->lexicon, "pronouncing lexicon (word<TAB>IPA)")->required();
-    c->add_option("output", corpus->out, "directory for the recordings")->required();
-    c->add_option("--seconds", corpus->options.max_seconds, "speech budget in seconds");
-    c->add_option("--pitch", corpus->options.pitch, "eSpeak base pitch 0-100");
-    c->add_option("--rate", corpus->options.rate, "eSpeak rate in words a minute");
-    c->add_option("--voice", corpus->options.voice, "eSpeak voice and speaker variant (default sl, e.g. sl+f3)");
-    c->callback([corpus, &status] { status.code = RunCorpus(*corpus); });
 }
 
 }  // namespace tarvox::data

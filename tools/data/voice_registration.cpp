@@ -3,7 +3,6 @@
 // registry editor.
 #include "voice_registration.h"
 
-#include <CLI/CLI.hpp>
 
 #include <cctype>
 #include <cstdio>
@@ -195,77 +194,59 @@ std::string VoiceTokensRegFile(std::span<const VoiceToken> tokens,
     return out;
 }
 
-void AddVoiceRegistrationCommands(CLI::App& app, CommandStatus& status) {
-    struct Args {
-        std::string voices_dir, manifests, reg_file, nsis_file;
+int RunRegisterVoices(const RegisterVoicesArgs& args) {
+    const auto fail = [](const std::string& message) {
+        std::cerr << "tarvox-data: " << message << "\n";
+        return 1;
     };
-    auto args = std::make_shared<Args>();
-    CLI::App* c = app.add_subcommand(
-        "register-voices",
-        "Register the bundled voices as voice tokens (in the TARVOX_REGISTRY file or a .reg file)");
-    c->add_option("--voices-dir", args->voices_dir,
-                  "directory where the voice directories lie (written as given into \"Path\")")
-        ->required();
-    c->add_option("--manifests", args->manifests,
-                  "directory of the voice directories whose voice.ini is read (default: --voices-dir)");
-    c->add_option("--reg-file", args->reg_file, "write a .reg file instead of the registry file");
-    c->add_option("--nsis", args->nsis_file,
-                  "write an NSIS include (macros TarvoxWriteVoiceTokens, TarvoxDeleteVoiceTokens) "
-                  "instead of the registry file; --voices-dir may then start with an NSIS variable "
-                  "($INSTDIR\\voices)");
-    c->callback([args, &status] {
-        const auto fail = [&status](const std::string& message) {
-            std::cerr << "tarvox-data: " << message << "\n";
-            status.code = 1;
-        };
-        const std::string manifests = args->manifests.empty() ? args->voices_dir : args->manifests;
-        std::vector<std::string> problems;
-        const std::vector<VoiceManifest> voices = FindVoices(NativePath(manifests), &problems);
-        for (const std::string& p : problems) std::cerr << "tarvox-data: " << p << "\n";
-        if (voices.empty()) return fail("no voice manifests (voice.ini) in " + manifests);
-        const std::vector<VoiceToken> tokens = VoiceTokensOf(voices, args->voices_dir);
-        // The registry file serves this machine, so its voices must be here;
-        // a .reg file is often made for another one ("C:\..."): only a note.
-        for (std::size_t i = 0; i < tokens.size(); ++i) {
-            const VoiceToken& t = tokens[i];
-            if (i > 0 && tokens[i - 1].directory == t.directory) continue;  // the YU-ASCII mode
-            std::error_code ec;
-            if (!args->nsis_file.empty() ||
-                std::filesystem::is_regular_file(NativePath(t.directory + "/sint.ini"), ec))
-                continue;
-            if (args->reg_file.empty() && args->nsis_file.empty())
-                return fail("no voice in " + t.directory + " (sint.ini is missing)");
-            std::cerr << "tarvox-data: note: no voice in " << t.directory << " here\n";
-        }
-        // A file for another machine: the tokens in the registry editor's
-        // format or as an NSIS include.
-        if (!args->nsis_file.empty() || !args->reg_file.empty()) {
-            winreg::TextRegistry registry;
-            TextRegistryWriter writer(registry);
-            if (std::string error = RegisterVoiceTokens(tokens, writer); !error.empty()) return fail(error);
-            const bool nsis = !args->nsis_file.empty();
-            const std::string& file = nsis ? args->nsis_file : args->reg_file;
-            const std::string text = nsis ? VoiceTokensNsisInclude(tokens, registry, args->voices_dir)
-                                          : VoiceTokensRegFile(tokens, registry);
-            std::ofstream out(NativePath(file), std::ios::binary | std::ios::trunc);
-            out.write(text.data(), static_cast<std::streamsize>(text.size()));
-            out.close();
-            if (!out) return fail("cannot write " + file);
-            std::cout << "wrote " << file << "\n";
-            return;
-        }
-        const std::optional<std::string> path = winreg::TextRegistry::PathFromEnvironment();
-        if (!path) return fail(std::string(winreg::kRegistryVariable) + " is not set; give --reg-file");
-        std::optional<winreg::RegistryParseError> parse_error;
-        winreg::TextRegistry registry = winreg::TextRegistry::Load(*path, &parse_error);
-        if (parse_error) {
-            return fail(*path + ":" + std::to_string(parse_error->line) + ": " + parse_error->message);
-        }
+    const std::string manifests = args.manifests.empty() ? args.voices_dir : args.manifests;
+    std::vector<std::string> problems;
+    const std::vector<VoiceManifest> voices = FindVoices(NativePath(manifests), &problems);
+    for (const std::string& p : problems) std::cerr << "tarvox-data: " << p << "\n";
+    if (voices.empty()) return fail("no voice manifests (voice.ini) in " + manifests);
+    const std::vector<VoiceToken> tokens = VoiceTokensOf(voices, args.voices_dir);
+    // The registry file serves this machine, so its voices must be here;
+    // a .reg file is often made for another one ("C:\..."): only a note.
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        const VoiceToken& t = tokens[i];
+        if (i > 0 && tokens[i - 1].directory == t.directory) continue;  // the YU-ASCII mode
+        std::error_code ec;
+        if (!args.nsis_file.empty() ||
+            std::filesystem::is_regular_file(NativePath(t.directory + "/sint.ini"), ec))
+            continue;
+        if (args.reg_file.empty() && args.nsis_file.empty())
+            return fail("no voice in " + t.directory + " (sint.ini is missing)");
+        std::cerr << "tarvox-data: note: no voice in " << t.directory << " here\n";
+    }
+    // A file for another machine: the tokens in the registry editor's
+    // format or as an NSIS include.
+    if (!args.nsis_file.empty() || !args.reg_file.empty()) {
+        winreg::TextRegistry registry;
         TextRegistryWriter writer(registry);
         if (std::string error = RegisterVoiceTokens(tokens, writer); !error.empty()) return fail(error);
-        if (!registry.Save(*path)) return fail("cannot write " + *path);
-        std::cout << "registered " << tokens.size() << " voices in " << *path << "\n";
-    });
+        const bool nsis = !args.nsis_file.empty();
+        const std::string& file = nsis ? args.nsis_file : args.reg_file;
+        const std::string text = nsis ? VoiceTokensNsisInclude(tokens, registry, args.voices_dir)
+                                      : VoiceTokensRegFile(tokens, registry);
+        std::ofstream out(NativePath(file), std::ios::binary | std::ios::trunc);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.close();
+        if (!out) return fail("cannot write " + file);
+        std::cout << "wrote " << file << "\n";
+        return 0;
+    }
+    const std::optional<std::string> path = winreg::TextRegistry::PathFromEnvironment();
+    if (!path) return fail(std::string(winreg::kRegistryVariable) + " is not set; give --reg-file");
+    std::optional<winreg::RegistryParseError> parse_error;
+    winreg::TextRegistry registry = winreg::TextRegistry::Load(*path, &parse_error);
+    if (parse_error) {
+        return fail(*path + ":" + std::to_string(parse_error->line) + ": " + parse_error->message);
+    }
+    TextRegistryWriter writer(registry);
+    if (std::string error = RegisterVoiceTokens(tokens, writer); !error.empty()) return fail(error);
+    if (!registry.Save(*path)) return fail("cannot write " + *path);
+    std::cout << "registered " << tokens.size() << " voices in " << *path << "\n";
+    return 0;
 }
 
 }  // namespace tarvox::data

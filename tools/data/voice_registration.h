@@ -19,17 +19,11 @@
 #include "manifest/voice_manifest.h"
 #include "winreg/registrar.h"
 
-namespace CLI {
-class App;
-}
-
 namespace tarvox::winreg {
 class TextRegistry;
 }
 
 namespace tarvox::data {
-
-struct CommandStatus;
 
 inline constexpr char kVoiceTokensKey[] =
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens";
@@ -85,7 +79,12 @@ private:
     winreg::TextRegistry& registry_;
 };
 
-// register-voices --voices-dir DIR [--manifests DIR] [--reg-file OUT.reg]
-void AddVoiceRegistrationCommands(CLI::App& app, CommandStatus& status);
+// register-voices --voices-dir DIR [--manifests DIR] [--reg-file OUT.reg | --nsis OUT.nsh]:
+// the voices' tokens into the TARVOX_REGISTRY file, a .reg file or an NSIS
+// include.
+struct RegisterVoicesArgs {
+    std::string voices_dir, manifests, reg_file, nsis_file;
+};
+int RunRegisterVoices(const RegisterVoicesArgs& args);
 
 }  // namespace tarvox::data
