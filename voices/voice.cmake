@@ -14,8 +14,8 @@
 # slovarji/osnovni.dct and slovarji/pogosti.dct are copied; with
 # lexicon/slv-wikipron-train.tsv the dictionary leksikon.dct, the six
 # syllable statistics tables, the dictionary of inflected forms oblike.dct
-# (from oblike/paradigme.txt, glagoli.txt, polni_e.txt and koncni_l.txt, read by the
-# voice's own rules; all by tarvox-langdata) and the index
+# (from oblike/paradigme.txt, glagoli.txt, polni_e.txt and koncni_l.txt,
+# read by the voice's own rules; all by tarvox-langdata) and the index
 # data/QuenlarOrin.ndx (tarvox-data) are made;
 # the recordings and the database (data/QuenlarOrin.dat, Cost.dat) are made
 # by tarvox-data record-corpus and build-database. Derived files are made
