@@ -59,6 +59,13 @@ function(tarvox_test name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest_main)
   tarvox_test_options(${name})
   target_precompile_headers(${name} REUSE_FROM tarvox_test_pch)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
-    PROPERTIES ENVIRONMENT "TARVOX_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  if(TARVOX_TEST_WHOLE_PROGRAMS)
+    # Under the sanitizers a process's start and exit (leak check) cost
+    # more than most tests: one process a program finds the same errors.
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "TARVOX_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
+      PROPERTIES ENVIRONMENT "TARVOX_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  endif()
 endfunction()
