@@ -14,7 +14,7 @@
 # slovarji/osnovni.dct and slovarji/pogosti.dct are copied; with
 # lexicon/slv-wikipron-train.tsv the dictionary leksikon.dct, the six
 # syllable statistics tables, the dictionary of inflected forms oblike.dct
-# (from oblike/paradigme.txt, glagoli.txt, polni_e.txt and koncni_l.txt,
+# (from oblike/paradigme.txt, glagoli.txt and the three word lists,
 # read by the voice's own rules; all by tarvox-langdata) and the index
 # data/QuenlarOrin.ndx (tarvox-data) are made;
 # the recordings and the database (data/QuenlarOrin.dat, Cost.dat) are made
@@ -86,10 +86,11 @@ function(tarvox_build_voice dir)
       # The inflected forms, read by the rules of the voice being built
       # (its dictionaries off).
       set(morphology ${src}/oblike/paradigme.txt ${src}/oblike/glagoli.txt ${src}/oblike/polni_e.txt
-                     ${src}/oblike/koncni_l.txt)
+                     ${src}/oblike/koncni_l.txt ${src}/oblike/deleznik_el.txt)
       add_custom_command(OUTPUT ${out}/slovarji/oblike.dct
         COMMAND tarvox_langdata_tool forms ${out} ${lexicon} ${src}/oblike/paradigme.txt
                 --verbs ${src}/oblike/glagoli.txt --full-e ${src}/oblike/polni_e.txt --final-l ${src}/oblike/koncni_l.txt
+                --participle-e ${src}/oblike/deleznik_el.txt
                 -o ${out}/slovarji/oblike.dct
         DEPENDS tarvox_langdata_tool ${lexicon} ${morphology} ${stat_tables} ${out}/gfp.ini
                 ${out}/sint.ini

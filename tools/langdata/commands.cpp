@@ -201,7 +201,8 @@ int EvaluateWords(const std::string& voice, const std::string& lexicon, const st
 // the rules with a full final e or a final [l].
 int WriteForms(const std::string& voice, const std::string& lexicon, const std::string& paradigms,
                const std::string& verb_paradigms, const std::string& full_e_list,
-               const std::string& final_l_list, const std::string& out) {
+               const std::string& final_l_list, const std::string& participle_e_list,
+               const std::string& out) {
     std::vector<ld::LexiconEntry> entries;
     if (!ReadLexiconFile(lexicon, entries)) return 1;
     // The training words are in the lexicon's dictionary; a held-out word
@@ -213,9 +214,10 @@ int WriteForms(const std::string& voice, const std::string& lexicon, const std::
         lemmas[e.key] = ld::Lemma{e.phonemes, e.ipa.find("\xCB\x90") != std::string::npos};
         known.insert(e.key);
     }
-    std::string paradigm_text, verb_text, full_e_text, final_l_text;
+    std::string paradigm_text, verb_text, full_e_text, final_l_text, participle_e_text;
     for (auto [path, text] : {std::pair{&paradigms, &paradigm_text}, std::pair{&verb_paradigms, &verb_text},
-                              std::pair{&full_e_list, &full_e_text}, std::pair{&final_l_list, &final_l_text}}) {
+                              std::pair{&full_e_list, &full_e_text}, std::pair{&final_l_list, &final_l_text},
+                              std::pair{&participle_e_list, &participle_e_text}}) {
         if (path->empty()) continue;
         const auto bytes = tarvox::ReadWholeFile(*path);
         if (!bytes) {
@@ -293,7 +295,8 @@ int WriteForms(const std::string& voice, const std::string& lexicon, const std::
             if (p) written[form] = ld::Join(*p);
         }
         for (const auto& [text, fix] : {std::pair{&full_e_text, ld::ListFix::kFullE},
-                                        std::pair{&final_l_text, ld::ListFix::kFinalL}}) {
+                                        std::pair{&final_l_text, ld::ListFix::kFinalL},
+                                        std::pair{&participle_e_text, ld::ListFix::kStressedParticipleE}}) {
             for (const std::string& key : ld::ReadWordList(*text)) {
                 if (known.contains(key)) continue;
                 // A noun of both lists (model) takes both corrections.
@@ -372,7 +375,8 @@ int WriteReadings(const std::vector<std::string>& listings, const std::string& l
 
 // The values of the command line, kept alive by the subcommands' callbacks.
 struct Options {
-    std::string lexicon, out, profile, dir, voice, part = "held-out", lemmas, listing, full_e, final_l, verbs;
+    std::string lexicon, out, profile, dir, voice, part = "held-out", lemmas, listing, full_e, final_l, verbs,
+        participle_e;
     std::vector<std::string> listings;
     int show = 0;
     int fold = -1;
@@ -444,9 +448,12 @@ void AddLangdataCommands(CLI::App& app, int& status) {
     f->add_option("--verbs", o->verbs, "the lexicon's verbs' forms (lemma<TAB>form form ...)");
     f->add_option("--full-e", o->full_e, "nouns whose final e is a full vowel (one a line)");
     f->add_option("--final-l", o->final_l, "nouns that keep a final [l] (one a line)");
+    f->add_option("--participle-e", o->participle_e,
+                  "l-participles in -el stressed on that e, a close one (one a line)");
     f->add_option("-o,--out", o->out, "dictionary file to write")->required();
     f->callback([o, &status] {
-        status = WriteForms(o->voice, o->lexicon, o->listing, o->verbs, o->full_e, o->final_l, o->out);
+        status = WriteForms(o->voice, o->lexicon, o->listing, o->verbs, o->full_e, o->final_l,
+                            o->participle_e, o->out);
     });
 }
 

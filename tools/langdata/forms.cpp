@@ -139,6 +139,19 @@ std::optional<Phonemes> ApplyListFix(Phonemes p, ListFix fix) {
         p.back() = "l";
         return p;
     }
+    if (fix == ListFix::kStressedParticipleE) {
+        // The e before the l: the last vowel of živel, the one before the
+        // ending of živela.
+        const auto vowels = Vowels(p);
+        const std::size_t ending = !p.empty() && IsVowelName(p.back()) ? 1 : 0;
+        if (vowels.size() < 1 + ending) return std::nullopt;
+        const std::size_t at = vowels[vowels.size() - 1 - ending];
+        const char base = VowelBase(p[at]);
+        if (base != 'e' && base != '@') return std::nullopt;
+        for (const std::size_t i : vowels) p[i] = Unstressed(p[i]);
+        p[at] = "e:";
+        return p;
+    }
     for (auto it = p.rbegin(); it != p.rend(); ++it) {
         if (!IsVowelName(*it)) continue;
         if (VowelBase(*it) != '@') return std::nullopt;

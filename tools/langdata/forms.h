@@ -50,8 +50,11 @@ std::vector<std::string> ReadWordList(std::string_view text);
 
 // The word lists' corrections of the rules' reading: the last vowel, a
 // schwa, becomes a full E (kFullE: hotel, not hot@l); a final w becomes l
-// (kFinalL: signal). Nothing when the reading has no such sound.
-enum class ListFix { kFullE, kFinalL };
+// (kFinalL: signal); the e before the l of an l-participle (the last
+// vowel, or the one before a vowel ending), an e or a schwa, becomes a
+// stressed close e and the only stress (kStressedParticipleE: živél, živéla,
+// sprejél). Nothing when the reading has no such sound.
+enum class ListFix { kFullE, kFinalL, kStressedParticipleE };
 std::optional<Phonemes> ApplyListFix(Phonemes converted, ListFix fix);
 
 }  // namespace tarvox::langdata

@@ -15,6 +15,11 @@ Debian's apertium-hbs-slv (lt-paradigm and lt-proc from lttoolbox):
   polni_e.txt    masculine nouns in -ec, -ek, -el, -en, -er, -ev, -elj,
                  -enj whose e stays in the genitive (hotel, hotela): a full
                  vowel, not a fleeting schwa
+  deleznik_el.txt
+                 l-participles in -el whose e stays in the feminine (živel,
+                 živela), with their other genders and numbers, but for
+                 those of --stem-stressed: stressed on that e, a close one
+                 (živél, živéla; sprejél, razumél)
   koncni_l.txt   masculine nouns of two syllables or more in a vowel and l
                  that keep it in the genitive (signal, signala): read [l]
 
@@ -22,6 +27,11 @@ Run by hand when the lexicon or the analyser changes; the outputs are
 committed in voices/<voice>/oblike/.
 
     tools/langdata/scripts/morphology.py LEXICON OUT_DIR [--not-l WORD ...]
+                                         [--stem-stressed WORD ...]
+
+--stem-stressed names the l-participles in -el stressed on the stem
+(védel, vídel): they go to polni_e.txt, a full e with the rules' stress
+(their other forms have it already: védela).
 """
 import argparse
 import re
@@ -63,6 +73,7 @@ def main():
     ap.add_argument("lexicon")
     ap.add_argument("out_dir")
     ap.add_argument("--not-l", nargs="*", default=[], help="nouns read with [u] all the same")
+    ap.add_argument("--stem-stressed", nargs="*", default=[], help="l-participles in -el stressed on the stem")
     args = ap.parse_args()
 
     words = sorted({line.split("\t")[0] for line in open(args.lexicon, encoding="utf-8") if "\t" in line})
@@ -103,12 +114,31 @@ def main():
             full_e.append(form)
         if re.search(r"[aeiou]l$", form) and sum(c in "aeiou" for c in form) >= 2 and form not in args.not_l:
             final_l.append(form)
-    # A form that is also a verb's or an adjective's keeps the rules' reading.
-    other = analyses(sorted(set(full_e) | set(final_l)))
+    # The l-participles in -el of every verb the analyser knows whose e
+    # stays in the feminine (živel, živela; not rekel, rekla).
+    # With them their other genders and numbers (živela, živelo, živeli,
+    # živele).
+    masculine, past = {}, {}
+    for lemma, tags, form in paths(["*<vblex><*>"]):
+        if "past" in tags:
+            past.setdefault(lemma, set()).add(form)
+            if "m" in tags and "sg" in tags and form.endswith("el"):
+                masculine.setdefault(lemma, set()).add(form)
+    participles = sorted({f for lemma, ms in masculine.items() for m in ms if m + "a" in past[lemma]
+                          for f in [m] + [m + e for e in "aoie" if m + e in past[lemma]]})
+    # A form that is also a verb's or an adjective's keeps the rules' reading;
+    # a participle of two verbs (sedel: sedeti, sesti) or also a noun too.
+    other = analyses(sorted(set(full_e) | set(final_l) | set(participles)))
     nouns_only = lambda w: all(r[1] in ("n", "np") for r in other.get(w, []))
-    for name, words_ in (("polni_e.txt", full_e), ("koncni_l.txt", final_l)):
+    one_verb = lambda w: len({r[0] for r in other.get(w, [])}) == 1 and all(r[1] == "vblex" for r in other.get(w, []))
+    participles = [w for w in participles if one_verb(w)]
+    lists = (("polni_e.txt", [w for w in full_e if nouns_only(w)] + [w for w in participles if w in args.stem_stressed]),
+             ("koncni_l.txt", [w for w in final_l if nouns_only(w)]),
+             ("deleznik_el.txt", [w for w in participles
+                                  if not any(w.startswith(s) and len(w) <= len(s) + 1 for s in args.stem_stressed)]))
+    for name, words_ in lists:
         with open(f"{args.out_dir}/{name}", "w", encoding="utf-8") as out:
-            for w in sorted(w for w in words_ if nouns_only(w)):
+            for w in sorted(words_):
                 out.write(w + "\n")
     return 0
 

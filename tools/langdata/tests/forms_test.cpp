@@ -61,6 +61,11 @@ TEST(Forms, WordListsMendTheRulesReading) {
         {"se:vEr", ListFix::kFullE, ""},
         {"signa:w", ListFix::kFinalL, "signa:l"},
         {"signa:l", ListFix::kFinalL, ""},
+        {"Zi:v@w", ListFix::kStressedParticipleE, "Zive:w"},
+        {"sprE:j@w", ListFix::kStressedParticipleE, "sprEje:w"},
+        {"zatSe:w", ListFix::kStressedParticipleE, "zatSe:w"},
+        {"Zi:vEla", ListFix::kStressedParticipleE, "Zive:la"},
+        {"ku:piw", ListFix::kStressedParticipleE, ""},
     };
     for (const Case& c : cases) {
         const auto got = ApplyListFix(P(c.converted), c.fix);
