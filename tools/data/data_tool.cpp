@@ -18,6 +18,15 @@ std::string ReplaceExtension(const std::string& path, const std::string& extensi
     return p.string();
 }
 
+int ReportWritten(const std::string& error, const std::string& what) {
+    if (!error.empty()) {
+        std::cerr << "tarvox-data: " << error << "\n";
+        return 1;
+    }
+    std::cout << "wrote " << what << "\n";
+    return 0;
+}
+
 namespace {
 
 // The subcommands, each with its arguments (kept alive by the callback) and

@@ -45,4 +45,8 @@ int RunBuildIndex(const BuildIndexOptions& options);
 // The path with its extension replaced (".dst" for "x.dct").
 std::string ReplaceExtension(const std::string& path, const std::string& extension);
 
+// A subcommand's end: the error on stderr and 1, or "wrote <what>" on
+// stdout and 0 when `error` is empty.
+int ReportWritten(const std::string& error, const std::string& what);
+
 }  // namespace tarvox::data

@@ -74,24 +74,13 @@ std::string BuildDictionaryIndex(const BuildIndexOptions& options, std::size_t& 
 
 int RunEncipherDictionary(const EncipherArgs& args) {
     const std::string out = args.output.empty() ? ReplaceExtension(args.input, ".dst") : args.output;
-    const std::string error = EncipherDictionaryFile(args.input, out);
-    if (!error.empty()) {
-        std::cerr << "tarvox-data: " << error << "\n";
-        return 1;
-    }
-    std::cout << "wrote " << out << "\n";
-    return 0;
+    return ReportWritten(EncipherDictionaryFile(args.input, out), out);
 }
 
 int RunBuildIndex(const BuildIndexOptions& options) {
     std::size_t entries = 0;
     const std::string error = BuildDictionaryIndex(options, entries);
-    if (!error.empty()) {
-        std::cerr << "tarvox-data: " << error << "\n";
-        return 1;
-    }
-    std::cout << "wrote " << options.output << " (" << entries << " entries)\n";
-    return 0;
+    return ReportWritten(error, options.output + " (" + std::to_string(entries) + " entries)");
 }
 
 }  // namespace tarvox::data

@@ -29,13 +29,7 @@ std::string EncipherProfileFile(const std::string& input, const std::string& out
 
 int RunEncipherProfile(const EncipherArgs& args) {
     const std::string out = args.output.empty() ? ReplaceExtension(args.input, ".ins") : args.output;
-    const std::string error = EncipherProfileFile(args.input, out);
-    if (!error.empty()) {
-        std::cerr << "tarvox-data: " << error << "\n";
-        return 1;
-    }
-    std::cout << "wrote " << out << "\n";
-    return 0;
+    return ReportWritten(EncipherProfileFile(args.input, out), out);
 }
 
 }  // namespace tarvox::data

@@ -195,10 +195,11 @@ int EvaluateWords(const std::string& voice, const std::string& lexicon, const st
 
 // The dictionary of the training words' inflected forms and of the
 // morphology's word lists: each form (paradigms files of nouns and
-// adjectives and of verbs: "lemma<TAB>form form ...") that belongs to one lemma of the training words and is not a
-// lexicon word itself, read by the voice's rules with the lemma's stress
-// carried over; and the nouns of the two lists (one word a line) read by
-// the rules with a full final e or a final [l].
+// adjectives and of verbs: "lemma<TAB>form form ...") that belongs to one
+// lemma of the training words and is not a lexicon word itself, read by the
+// voice's rules with the lemma's stress carried over; and the words of the
+// three lists (one word a line) read by the rules with a full final e, a
+// final [l], or the stress on the e of an l-participle's -el.
 int WriteForms(const std::string& voice, const std::string& lexicon, const std::string& paradigms,
                const std::string& verb_paradigms, const std::string& full_e_list,
                const std::string& final_l_list, const std::string& participle_e_list,
@@ -229,9 +230,9 @@ int WriteForms(const std::string& voice, const std::string& lexicon, const std::
     ld::ParadigmForms forms = ld::ReadParadigms(paradigm_text);
     // A verb's forms are kept apart from those of nouns and adjectives: a
     // form of both (or of two lemmas) is left to the rules.
-    std::set<std::string> verb_lemmas;
     for (auto& [form, of] : ld::ReadParadigms(verb_text)) {
-        verb_lemmas.insert(of.begin(), of.end());
+        for (const std::string& verb : of)
+            if (const auto lemma = lemmas.find(verb); lemma != lemmas.end()) lemma->second.verb = true;
         forms[form].insert(of.begin(), of.end());
     }
     tarvox::Configuration config;
@@ -257,10 +258,8 @@ int WriteForms(const std::string& voice, const std::string& lexicon, const std::
                 if (of.size() != 1 || of.contains(form)) continue;
                 const auto lemma = lemmas.find(*of.begin());
                 if (lemma == lemmas.end()) continue;
-                ld::Lemma of_lemma = lemma->second;
-                of_lemma.verb = verb_lemmas.contains(lemma->first);
                 ld::CarryResult why{};
-                if (const auto p = ld::CarryStress(of_lemma, rules(form), why)) {
+                if (const auto p = ld::CarryStress(lemma->second, rules(form), why)) {
                     ++checked;
                     checked_right += ld::ScoreWord(self->second.phonemes, *p).all_right;
                 }
@@ -275,22 +274,22 @@ int WriteForms(const std::string& voice, const std::string& lexicon, const std::
                 ++not_training;
                 continue;
             }
-            ld::Lemma of_lemma = lemma->second;
-            of_lemma.verb = verb_lemmas.contains(lemma->first);
+            const bool verb = lemma->second.verb;
             // A verb's form that does not keep the infinitive's stem (the
             // infinitive without its last three letters) is irregular
             // (glédati, glêj; dédovati, dedúje): left to the rules.
-            if (of_lemma.verb && !form.starts_with(std::string_view(lemma->first).substr(
-                                     0, lemma->first.size() - std::min<std::size_t>(3, lemma->first.size())))) {
+            std::string_view stem = lemma->first;
+            stem.remove_suffix(std::min<std::size_t>(3, stem.size()));
+            if (verb && !form.starts_with(stem)) {
                 ++results[ld::CarryResult::kStemDiffers];
                 continue;
             }
             ld::CarryResult why{};
-            auto p = ld::CarryStress(of_lemma, rules(form), why);
+            auto p = ld::CarryStress(lemma->second, rules(form), why);
             ++results[why];
             // The l-participle of a verb in -eti keeps a full e (vídel), where
             // the rules read the -el of nouns as a schwa.
-            if (p && of_lemma.verb && form.ends_with("el"))
+            if (p && verb && form.ends_with("el"))
                 if (auto full = ld::ApplyListFix(*p, ld::ListFix::kFullE)) p = std::move(full);
             if (p) written[form] = ld::Join(*p);
         }
